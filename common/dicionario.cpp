@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/debug.h"
+#include "common/formata.h"
 #include "common/jsonobj.h"
 #include "common/pastas.h"
 #include "common/texto.h"
@@ -235,10 +236,13 @@ void TDicionario::CarregaDicionarioTela(const QString& arquivo, IComponenteTradu
 }
 
 QString TDicionario::TextoDialogo(const QString& texto, const QStringList& args) {
-  if (texto.contains(' ')) return texto;
-  QString t = Traduz(texto);
-  for (const QString& a : args) t = t.arg(a);
-  return t;
+  if (texto.contains(' ') || texto.isEmpty()) return texto;
+  try {
+    const QString t = Traduz(texto);
+    return args.isEmpty() ? t : FormataTexto(t, args);
+  } catch (const std::exception&) {
+    return texto;
+  }
 }
 
 QString TDicionario::TituloDialogo(const QString& texto) {

@@ -94,7 +94,8 @@ class TDicionario {
   static void CarregaDicionarioTela(const QString& arquivo, IComponenteTraduzivel& tela, const QString& labelErro);
 
   // The texts handed to dialogs: one with a blank is shown unchanged, one without
-  // is a key; with arguments the translation is the format pattern (%1, %2, ...).
+  // is a key; with arguments the translation is the format pattern ("%d de %d").
+  // A lookup or format that fails shows the text unchanged.
   static QString TextoDialogo(const QString& texto, const QStringList& args = {});
   static QString TituloDialogo(const QString& texto);
 

@@ -28,7 +28,7 @@ const char* kMsgs =
     "PT=Atenção\n"
     "\n"
     "[Contagem]\n"
-    "PT=%1 falhas em %2\n";
+    "PT=%d falhas em %s\n";
 
 class DicionarioTest : public test::DocumentsFixture {
  protected:
@@ -103,6 +103,9 @@ TEST_F(DicionarioTest, DialogTextsFollowTheKeyConvention) {
   EXPECT_EQ(TDicionario::TextoDialogo("Texto com espaço"), "Texto com espaço");
   EXPECT_EQ(TDicionario::TextoDialogo("Contagem", {"3", "ABS"}), "3 falhas em ABS");
   EXPECT_EQ(TDicionario::TituloDialogo("Titulo"), "ATENÇÃO");
+  // A format that fails shows the text unchanged.
+  EXPECT_EQ(TDicionario::TextoDialogo("Contagem", {"tres", "ABS"}), "Contagem");
+  EXPECT_EQ(TDicionario::TextoDialogo("Contagem", {"3"}), "Contagem");
 }
 
 TEST_F(DicionarioTest, EditingAndSavingADictionary) {
