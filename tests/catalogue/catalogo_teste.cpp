@@ -26,14 +26,20 @@ QByteArray ConfJson(const std::vector<TTabelaTeste>& tabelas) {
   return QByteArray::fromStdString(j.dump());
 }
 
+QString FonteDados() {
+  const QString s = SourceDir();
+  return s.isEmpty() ? QString::fromUtf8(TOVRA_TEST_SOURCE_DIR) : s;
+}
+
 void CopiaCatalogoDemo(const QString& pasta) {
   static QTemporaryDir modelo;
   static bool pronto = false;
-  const QString origem = SourceDir() + "/data/demo/";
+  const QString origem = FonteDados() + "/data/demo/";
   if (!pronto) {
     ASSERT_TRUE(modelo.isValid());
     const QString destino = modelo.path() + "/";
-    ASSERT_TRUE(QFile::copy(origem + "conf.json", destino + "conf.json"));
+    QFile orig(origem + "conf.json");
+    ASSERT_TRUE(orig.copy(destino + "conf.json")) << (origem + " -> " + destino + ": " + orig.errorString()).toStdString();
     QString erro;
     ASSERT_TRUE(MontaBancoDeSql(origem, destino, erro)) << erro.toStdString();
     pronto = true;

@@ -26,6 +26,8 @@ QByteArray ConfJson(const std::vector<TTabelaTeste>& tabelas);
 // Builds the demo catalogue (data/demo) into folder + "Tovra.s3db" with its
 // "conf.json", once per test program, and copies it into the given folder.
 void CopiaCatalogoDemo(const QString& pasta);
+// The source tree (TOVRA_SOURCE_DIR, or the one this test was built from).
+QString FonteDados();
 
 }  // namespace tovra::test
 
