@@ -173,7 +173,7 @@ void ExtraiZip(const QString& arquivoZip, const QString& pasta, bool apagarDepoi
 
 QString NomeSemExtensao(const QString& arquivo) { return QFileInfo(arquivo).completeBaseName(); }
 
-QString SemZerosEsquerda(const QString& texto) {
+QString TiraZerosEsquerda(const QString& texto) {
   qsizetype i = 0;
   while (i < texto.size() && texto[i] == '0') ++i;
   return texto.mid(i);

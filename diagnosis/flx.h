@@ -59,7 +59,7 @@ void SalvaListaZipInfo(const TLista_ZipInfo& lista, const QString& arquivo);
 void ExtraiZip(const QString& arquivoZip, const QString& pasta, bool apagarDepois);
 
 QString NomeSemExtensao(const QString& arquivo);          // "a/b/00123.flx" -> "00123"
-QString SemZerosEsquerda(const QString& texto);           // "000A1" -> "A1"
+QString TiraZerosEsquerda(const QString& texto);           // "000A1" -> "A1"
 QString NumeroComZeros(long long n, int largura);         // (7, 4) -> "0007"
 
 // The greater of two dotted versions, or empty when they are equal. A missing

@@ -67,8 +67,8 @@ TEST(FlxHelpers, VersionsAndNames) {
   EXPECT_TRUE(VersaoMaisNova("1.2.10.0", "1.2.9.0"));
   EXPECT_FALSE(VersaoMaisNova("1.2.9.0", "1.2.10.0"));
   EXPECT_FALSE(VersaoMaisNova("1.0", "1.0"));
-  EXPECT_EQ(SemZerosEsquerda("000A1"), "A1");
-  EXPECT_EQ(SemZerosEsquerda("000"), "");
+  EXPECT_EQ(TiraZerosEsquerda("000A1"), "A1");
+  EXPECT_EQ(TiraZerosEsquerda("000"), "");
   EXPECT_EQ(NumeroComZeros(7, 4), "0007");
   EXPECT_EQ(NumeroComZeros(12345, 3), "12345");
   EXPECT_EQ(NomeSemExtensao("/x/y/00123.flx"), "00123");
