@@ -190,7 +190,8 @@ struct TDevServer::Impl {
   void Atende(const httplib::Request& req, httplib::Response& res) {
     {
       std::lock_guard<std::mutex> g(FMutex);
-      FPedidos.push_back({req.method, req.target, req.body});
+      FPedidos.push_back({req.method, req.target, req.body, req.get_header_value("Content-Type"),
+                          req.get_header_value("Cache-Control")});
     }
     std::vector<std::string> segs = Segmentos(req.target);
     std::string caminho;

@@ -38,6 +38,8 @@ struct TPedidoVisto {
   std::string FMetodo;
   std::string FAlvo;   // the request target as sent (still percent-encoded)
   std::string FCorpo;
+  std::string FTipoConteudo;  // Content-Type
+  std::string FCacheControl;  // Cache-Control
 };
 
 class TDevServer {
