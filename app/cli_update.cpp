@@ -26,8 +26,8 @@ int Update(const TArgs& a) {
   if (a.TemOpcao("server")) {
     TServicos::Define(TClassServicosConfig::DoServidorLocal(a.Opcao("server")));
   }
-  const bool sim = a.TemOpcao("yes");
-  TApresentadorTexto apresentador(sim ? kResultadoOk : kResultadoCancel);
+  const bool aplicar = a.TemOpcao("apply");
+  TApresentadorTexto apresentador(kResultadoCancel);
   TDialogos::DefineApresentador(&apresentador);
   Pastas::CriaPastas();
   CarregaConfLocal();
@@ -74,14 +74,18 @@ int Update(const TArgs& a) {
 
   const bool novo = atualizacao.TemArquivoNovo();
   Out(QString("server has news: %1").arg(novo ? "yes" : "no"));
-  bool aplicou = false;
-  if (novo && FluxoTemAtualizacao(atualizacao)) {
-    Out("update available");
-    aplicou = FluxoAtualiza(atualizacao);
-    Out(QString("update applied: %1").arg(aplicou ? "yes" : "with failures"));
-  } else {
+  const bool disponivel = novo && FluxoTemAtualizacao(atualizacao);
+  bool falhou = false;
+  if (!disponivel) {
     atualizacao.CarregaListasAtuais();
     Out("catalogue is up to date");
+  } else if (!aplicar) {
+    atualizacao.CarregaListasAtuais();
+    Out("update available (run with --apply to apply it)");
+  } else {
+    const bool ok = FluxoAtualiza(atualizacao);
+    falhou = !ok;
+    Out(QString("update applied: %1").arg(ok ? "yes" : "with failures"));
   }
   Out("catalogue version: " + TextoVersaoLocal(&dm));
   dm.EncerraDataModule();
@@ -89,11 +93,11 @@ int Update(const TArgs& a) {
   SalvaConfLocal();
   TDialogos::DefineApresentador(nullptr);
   TDebug::Finaliza();
-  return novo && !aplicou ? 1 : 0;
+  return falhou ? 1 : 0;
 }
 
 TCliRegistro rUpdate{"update",
-                     "[--server URL] [--debug]: fetches the catalogue lists and applies the catalogue update", &Update};
+                     "[--server URL] [--apply] [--debug]: fetches the catalogue lists, checks for an update and applies it", &Update};
 
 }  // namespace
 }  // namespace tovra::cli

@@ -359,6 +359,15 @@ TEST_F(AtualizacaoTest, ATableZipWhoseEntryLeavesItsFolderIsRefused) {
   EXPECT_EQ(Conta("MONTADORAS"), 0);
 }
 
+TEST_F(AtualizacaoTest, ZipsMadeByAnotherToolAreRead) {
+  // Made by Python's zipfile with deflate, holding a Windows-1252 SQL file.
+  FTabelas["MONTADORAS"] = {TClassFileCRC{"montadoras_01.sql", "1"}};
+  Publica("files/montadoras_01.zip", ReadAll(test::SourceDir() + "/tests/update/fixtures/montadoras_01.zip"));
+  PublicaLista();
+  ASSERT_TRUE(AtualizaTudo());
+  EXPECT_EQ(Coluna("SELECT NOME FROM MONTADORAS ORDER BY ID"), (QStringList{"Volkswagen Caminhões", "Citroën"}));
+}
+
 TEST_F(AtualizacaoTest, ACrashWhileSavingTheListLeavesTheOldOne) {
   ASSERT_TRUE(AtualizaTudo());
   const QByteArray antes = ReadAll(Pastas::Files() + "tovra_lista_filecrc_atual.json");
