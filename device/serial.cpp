@@ -131,13 +131,11 @@ bool TClass_USB::LerFrame(QString& _Erro) {
   if (!FHandle || !FHandle->isOpen()) return false;
   if (FHandle->bytesAvailable() == 0) FHandle->waitForReadyRead(serial::kEsperaLeituraMs);
   const auto erro = FHandle->error();
-  if (erro == QSerialPort::ResourceError) {
-    FechaPorFalha();  // the caller sees the link gone ("Não conectado")
-    return false;
-  }
-  if (erro == QSerialPort::ReadError) {
-    FHandle->clearError();
-    _Erro = "EXCP_USB_R_0001";
+  if (erro == QSerialPort::ResourceError || erro == QSerialPort::ReadError) {
+    // A failing read on a serial port means the device is gone (cable pulled, far
+    // end closed): the port is closed and the caller sees "Não conectado".
+    TDebug::Linha("EXCP_USB_R_0001");
+    FechaPorFalha();
     return false;
   }
   if (erro != QSerialPort::NoError) FHandle->clearError();  // a read time-out is no failure
