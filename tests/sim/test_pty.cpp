@@ -2,6 +2,7 @@
 // tovra-devicesim process over a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,7 +23,12 @@ class SimuladorPty : public test::DocumentsFixture {
     WriteAll(arq, cenario);
     transcricao = Documents() + "transcricao.json";
     const QString link = Documents() + "ttyVEXLIN";
-    proc.start(test::BinaryDir() + "/sim/tovra-devicesim",
+    // TOVRA_BINARY_DIR may be missing from the test environment: the test program
+    // sits in <build>/tests/sim.
+    QString raiz = test::BinaryDir();
+    if (raiz.isEmpty()) raiz = QCoreApplication::applicationDirPath() + "/../..";
+    programa = raiz + "/sim/tovra-devicesim";
+    proc.start(programa,
                {"--scenario", arq, "--transcript", transcricao, "--link", link});
     if (!proc.waitForStarted(10000)) return {};
     QElapsedTimer t;
@@ -41,13 +47,15 @@ class SimuladorPty : public test::DocumentsFixture {
     Encerra();
     DocumentsFixture::TearDown();
   }
+  QString Diagnostico() { return programa + ": " + proc.errorString() + " " + QString::fromLocal8Bit(proc.readAllStandardError()); }
   QProcess proc;
   QString transcricao;
+  QString programa;
 };
 
 TEST_F(SimuladorPty, SondaMensagemEResetPelaPortaSerial) {
   const QString porta = Inicia(R"({"reacoes": [{"comando": "80", "enviar": ["52 00 00 00 07 00 08 00 09"], "vezes": 1}]})");
-  ASSERT_FALSE(porta.isEmpty()) << proc.readAllStandardError().toStdString();
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
   {
     TClass_Vexlin vexlin(Pastas::Logs());
     QStringList mensagens;
@@ -71,7 +79,7 @@ TEST_F(SimuladorPty, SondaMensagemEResetPelaPortaSerial) {
 
 TEST_F(SimuladorPty, LinkFechadoNoMeioDoComandoTerminaAEspera) {
   const QString porta = Inicia(R"({"falhas": {"fecharNoComando": "74"}})");
-  ASSERT_FALSE(porta.isEmpty());
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
   TClass_Vexlin vexlin(Pastas::Logs());
   ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));
   QElapsedTimer t;
