@@ -75,6 +75,8 @@ void TClass_Conexao::LerFrame(QString& _Erro) {
   }
   QString erro;
   Atual().LerFrame(erro);
+  // A link that dropped during the poll (cable pulled, far end closed) ends waits.
+  if (erro.isEmpty() && !Conectado()) erro = QString::fromUtf8("Não conectado");
   _Erro = erro;
 }
 

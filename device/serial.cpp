@@ -132,7 +132,9 @@ bool TClass_USB::LerFrame(QString& _Erro) {
   if (FHandle->bytesAvailable() == 0) FHandle->waitForReadyRead(serial::kEsperaLeituraMs);
   const auto erro = FHandle->error();
   if (erro == QSerialPort::ResourceError || erro == QSerialPort::ReadError) {
-    _Erro = "EXCP_USB_R_0001";
+    // A failing read on a serial port means the device is gone (cable pulled, far
+    // end closed): the port is closed and the caller sees "Não conectado".
+    TDebug::Linha("EXCP_USB_R_0001");
     FechaPorFalha();
     return false;
   }

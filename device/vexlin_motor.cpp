@@ -36,6 +36,13 @@ TClass_Vexlin::TClass_Vexlin(const QString& _Path, std::unique_ptr<ITransporteVe
 
 TClass_Vexlin::~TClass_Vexlin() {
   TDebug::Linha("TClass_Vexlin.Destroy");
+  // The owner is freeing the object: the closing hard reset and disconnection
+  // raise no client events (their handlers may already be gone).
+  Event_BytesEnviados = nullptr;
+  Event_BytesRecebidos = nullptr;
+  Event_Conectado = nullptr;
+  Event_Desconectado = nullptr;
+  Event_DebugStatus = nullptr;
   if (FConexao) {
     try {
       HardReset();

@@ -30,7 +30,6 @@ bool TClassLoopbackSim::LerFrame(QString& _Erro) {
   if (!FConectado) return false;
   if (FSim.LinkFechado() && !FSim.TemSaida()) {
     // the far end went away, as a pulled cable does for the serial link
-    _Erro = "EXCP_USB_R_0001";
     FConectado = false;
     Dispara(Event_Desconectado);
     return false;

@@ -1,0 +1,94 @@
+// End to end: the device object on the real serial link, talking to the
+// tovra-devicesim process over a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "common/pastas.h"
+#include "device/vexlin.h"
+#include "tests/support/testsupport.h"
+
+using namespace tovra;
+
+namespace {
+
+class SimuladorPty : public test::DocumentsFixture {
+ protected:
+  // Starts the simulator with a scenario; answers the path of its link to the slave tty.
+  QString Inicia(const QByteArray& cenario) {
+    const QString arq = Documents() + "cenario.json";
+    WriteAll(arq, cenario);
+    transcricao = Documents() + "transcricao.json";
+    const QString link = Documents() + "ttyVEXLIN";
+    // TOVRA_BINARY_DIR may be missing from the test environment: the test program
+    // sits in <build>/tests/sim.
+    QString raiz = test::BinaryDir();
+    if (raiz.isEmpty()) raiz = QCoreApplication::applicationDirPath() + "/../..";
+    programa = raiz + "/sim/tovra-devicesim";
+    proc.start(programa,
+               {"--scenario", arq, "--transcript", transcricao, "--link", link});
+    if (!proc.waitForStarted(10000)) return {};
+    QElapsedTimer t;
+    t.start();
+    while (!proc.canReadLine() && t.elapsed() < 10000) proc.waitForReadyRead(200);
+    const QString tty = QString::fromLocal8Bit(proc.readLine()).trimmed();
+    return tty.startsWith("/dev/") ? link : QString();
+  }
+  void Encerra() {
+    if (proc.state() != QProcess::NotRunning) {
+      proc.terminate();
+      proc.waitForFinished(10000);
+    }
+  }
+  void TearDown() override {
+    Encerra();
+    DocumentsFixture::TearDown();
+  }
+  QString Diagnostico() { return programa + ": " + proc.errorString() + " " + QString::fromLocal8Bit(proc.readAllStandardError()); }
+  QProcess proc;
+  QString transcricao;
+  QString programa;
+};
+
+TEST_F(SimuladorPty, SondaMensagemEResetPelaPortaSerial) {
+  const QString porta = Inicia(R"({"reacoes": [{"comando": "80", "enviar": ["52 00 00 00 07 00 08 00 09"], "vezes": 1}]})");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  {
+    TClass_Vexlin vexlin(Pastas::Logs());
+    QStringList mensagens;
+    vexlin.Event_MostraMsgUsuario = [&](int t, int, int, const QString&) { mensagens << QString::number(t); };
+    ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));  // ready frame, then 0x80 answered with 55 80
+    EXPECT_EQ(vexlin.PortaConectada(), porta);
+    // The message sent after the probe's answer is read, acknowledged and raised.
+    QElapsedTimer t;
+    t.start();
+    QString erro;
+    while (mensagens.isEmpty() && t.elapsed() < 10000) vexlin.FazerLeitura(erro);
+    EXPECT_EQ(mensagens, QStringList{"7"});
+    EXPECT_TRUE(vexlin.ConexaoAtiva());
+    EXPECT_TRUE(vexlin.Reset());
+  }  // destroying the device object hard-resets the device and closes the port
+  Encerra();
+  const QString tr = QString::fromUtf8(ReadAll(transcricao));
+  for (const char* f : {"01 80 FF 7F", "02 55 52 FF 57", "01 74 FF 8B", "01 76 FF 89", "01 CC FF 33"})
+    EXPECT_TRUE(tr.contains(f)) << f << "\n" << tr.toStdString();
+}
+
+TEST_F(SimuladorPty, LinkFechadoNoMeioDoComandoTerminaAEspera) {
+  const QString porta = Inicia(R"({"falhas": {"fecharNoComando": "74"}})");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  TClass_Vexlin vexlin(Pastas::Logs());
+  ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));
+  QElapsedTimer t;
+  t.start();
+  QString erro;
+  EXPECT_FALSE(vexlin.EnviaAguarda("74", "", "55 74", 8000, erro));
+  EXPECT_LT(t.elapsed(), 7000);
+  EXPECT_EQ(erro, QString::fromUtf8("Não conectado"));
+  EXPECT_FALSE(vexlin.Conectado());
+}
+
+}  // namespace
