@@ -421,6 +421,10 @@ void TDmTovra::AlinhaTabelas() {
     QFile::remove(arquivo);
     return;
   }
+  // One transaction around the whole alignment: each statement would otherwise
+  // wait for its own write to disk.
+  const bool propria = !InTransaction();
+  if (propria) ExecDireto("BEGIN");
   for (const TClassNorvikTable& t : desc->FListaDeTabelas) {
     const QString nome = t.FTableName.toUpper();
     if (nome.isEmpty()) continue;
@@ -450,6 +454,14 @@ void TDmTovra::AlinhaTabelas() {
       CriaIndices();
     } catch (const std::exception& e) {
       TDebug::Linha("Falha ao criar índices: " + QString::fromUtf8(e.what()));
+    }
+  }
+  if (propria) {
+    try {
+      ExecDireto("COMMIT");
+    } catch (const std::exception& e) {
+      TDebug::Erro("Falha ao alinhar as tabelas: " + QString::fromUtf8(e.what()), "InicializacaoTabelasErro");
+      Rollback();
     }
   }
 }
