@@ -1,6 +1,6 @@
 // tovra-devserver: the stand-in for the maker's file server and web services.
 //
-//   tovra-devserver [--port N] [--root FOLDER] [--db FILE] [--conta EMAIL:SENHA]...
+//   tovra-devserver [--port N] [--root FOLDER] [--db FILE | --data FOLDER] [--conta EMAIL:SENHA]...
 //
 // --port 0 picks a free port. The address is printed on standard output as
 // "tovra-devserver: http://127.0.0.1:<port>/" once the server accepts requests;
@@ -13,16 +13,19 @@
 #include <string>
 #include <vector>
 
+#include <QDir>
+
 #include "devserver/devserver.h"
 
 namespace {
 
 void Uso() {
   std::fprintf(stderr,
-               "uso: tovra-devserver [--port N] [--root PASTA] [--db ARQUIVO] [--conta EMAIL:SENHA]...\n"
+               "uso: tovra-devserver [--port N] [--root PASTA] [--db ARQUIVO | --data PASTA] [--conta EMAIL:SENHA]...\n"
                "  --port   porta em 127.0.0.1 (padrão 8765; 0 escolhe uma livre)\n"
                "  --root   pasta servida como servidor de arquivos (files/, homolog/, files/exe/)\n"
                "  --db     banco SQLite do estado (padrão tovra-devserver.s3db)\n"
+               "  --data   pasta do estado (o banco fica em PASTA/tovra-devserver.s3db)\n"
                "  --conta  cria (ou atualiza a senha de) uma conta Brevanta pronta para login\n");
 }
 
@@ -53,6 +56,11 @@ int main(int argc, char** argv) {
       raiz = QString::fromLocal8Bit(valor().c_str());
     } else if (a == "--db") {
       banco = QString::fromLocal8Bit(valor().c_str());
+    } else if (a == "--data") {
+      // A data folder: the state lives in it.
+      QString pasta = QString::fromLocal8Bit(valor().c_str());
+      QDir().mkpath(pasta);
+      banco = pasta + "/tovra-devserver.s3db";
     } else if (a == "--conta") {
       contas.push_back(valor());
     } else if (a == "--help" || a == "-h") {
