@@ -21,6 +21,5 @@ function(tovra_test_folder name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} tovra_testsupport GTest::gtest GTest::gmock)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOVRA_SOURCE_DIR=${PROJECT_SOURCE_DIR};TOVRA_BINARY_DIR=${PROJECT_BINARY_DIR}"
-               TIMEOUT 300)
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()

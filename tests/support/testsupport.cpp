@@ -39,8 +39,14 @@ void DocumentsFixture::WriteAll(const QString& path, const QByteArray& bytes) {
   f.write(bytes);
 }
 
-QString SourceDir() { return QString::fromUtf8(qgetenv("TOVRA_SOURCE_DIR")); }
-QString BinaryDir() { return QString::fromUtf8(qgetenv("TOVRA_BINARY_DIR")); }
+QString SourceDir() {
+  const QString e = QString::fromUtf8(qgetenv("TOVRA_SOURCE_DIR"));
+  return e.isEmpty() ? QStringLiteral(TOVRA_TEST_SOURCE_DIR) : e;
+}
+QString BinaryDir() {
+  const QString e = QString::fromUtf8(qgetenv("TOVRA_BINARY_DIR"));
+  return e.isEmpty() ? QStringLiteral(TOVRA_TEST_BINARY_DIR) : e;
+}
 
 }  // namespace tovra::test
 

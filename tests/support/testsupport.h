@@ -23,7 +23,7 @@ class DocumentsFixture : public ::testing::Test {
   std::unique_ptr<QTemporaryDir> FDir;
 };
 
-// The source tree (for data/ and fixtures) and the build tree, from the test environment.
+// The source tree (for data/ and fixtures) and the build tree.
 QString SourceDir();
 QString BinaryDir();
 
