@@ -97,3 +97,29 @@ TEST_F(SimuladorPty, LinkFechadoNoMeioDoComandoTerminaAEspera) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SimuladorPty, ProbeDaLinhaDeComando) {
+  const QString porta = Inicia("{}");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  QString raiz = test::BinaryDir();
+  if (raiz.isEmpty()) raiz = QCoreApplication::applicationDirPath() + "/../..";
+  QProcess cli;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TOVRA_DOCUMENTS", Documents());
+  cli.setProcessEnvironment(env);
+  cli.start(raiz + "/app/tovra-cli", {"probe", "--port", porta});
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  const QString saida = QString::fromUtf8(cli.readAllStandardOutput());
+  EXPECT_EQ(cli.exitCode(), 0) << saida.toStdString() << cli.readAllStandardError().toStdString();
+  EXPECT_TRUE(saida.contains("ready: 01 CC FF 33")) << saida.toStdString();
+  EXPECT_TRUE(saida.contains("probe: 02 55 80 FF 29")) << saida.toStdString();
+
+  cli.start(raiz + "/app/tovra-cli", {"probe", "--port", Documents() + "ttyNADA"});
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  EXPECT_EQ(cli.exitCode(), 1);
+  EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError()).contains("no such port"));
+}
+
+}  // namespace
