@@ -15,7 +15,7 @@ int Ports(const TArgs&) {
   const QStringList portas = usb.GetPortList();
   if (portas.isEmpty()) {
     Err("no serial port of a USB adapter, CDC-ACM device or Bluetooth binding can be opened now");
-    return 1;
+    return 0;
   }
   for (const QString& p : portas) Out(p);
   return 0;

@@ -11,7 +11,7 @@
 
 namespace tovra {
 
-// The whole-buffer CRC, eight bytes per step (slicing by 8).
+// The whole-buffer CRC, sixteen bytes per step (slicing by 16).
 quint64 CalcCRC64Bytes(const char* dados, qsizetype tamanho);
 // The plain byte-at-a-time form with one 256-entry table (the reference).
 quint64 CalcCRC64PorByte(const char* dados, qsizetype tamanho);

@@ -50,6 +50,8 @@ int main(int argc, char** argv) {
   }
   if (transcricao.isEmpty()) transcricao = cenario.transcricao;
 
+  std::signal(SIGTERM, AoSinal);
+  std::signal(SIGINT, AoSinal);
   TClassSimVexlin sim(cenario);
   TClassSimPty pty(sim);
   QString erro;
@@ -57,16 +59,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tovra-devicesim: pseudo-terminal: %s\n", erro.toLocal8Bit().constData());
     return 1;
   }
-  std::printf("%s\n", pty.CaminhoEscravo().toLocal8Bit().constData());
-  std::fflush(stdout);
   if (!link.isEmpty()) {
     QFile::remove(link);
     if (!QFile::link(pty.CaminhoEscravo(), link))
       std::fprintf(stderr, "tovra-devicesim: cannot create the link %s\n", link.toLocal8Bit().constData());
   }
+  // The path goes out once the link exists: a reader may open either at once.
+  std::printf("%s\n", pty.CaminhoEscravo().toLocal8Bit().constData());
+  std::fflush(stdout);
 
-  std::signal(SIGTERM, AoSinal);
-  std::signal(SIGINT, AoSinal);
   pty.Executa(g_parar);
 
   if (!link.isEmpty()) QFile::remove(link);

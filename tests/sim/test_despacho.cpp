@@ -170,3 +170,31 @@ TEST_F(Despacho, EventoQueFalhaEhReportadoESeguePara0Proximo) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Despacho, LinhasDeLogEEventoDosBytesRecebidos) {
+  TDebug::DefineAtivo(true);
+  QStringList recebidos;
+  vexlin->Event_BytesRecebidos = [&](const HexaString& h) { recebidos << h; };
+  const QByteArray pid = MontaFrameBytes(0x35, ToBytes("01 02 03"));
+  const QByteArray fim = MontaFrameBytes(0x55, ToBytes("32"));
+  struct Caso {
+    bool continuo;
+    QByteArray chunk;
+    QString linha;
+  } casos[] = {{false, pid, "< " + FromBytes(pid)},
+               {true, pid, "< 04 35"},
+               {true, pid + fim, "< " + FromBytes(pid + fim)}};
+  for (const auto& c : casos) {
+    recebidos.clear();
+    vexlin->DefineEmContinuo(c.continuo);
+    vexlin->RecebeBytes(c.chunk);
+    const QStringList linhas = TDebug::Linhas().filter(": < ");
+    ASSERT_FALSE(linhas.isEmpty());
+    EXPECT_TRUE(linhas.back().endsWith(": " + c.linha)) << linhas.back().toStdString();
+    EXPECT_EQ(recebidos, QStringList{"< " + FromBytes(c.chunk)});
+  }
+}
+
+}  // namespace

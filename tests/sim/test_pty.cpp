@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "common/pastas.h"
+#include "common/debug.h"
 #include "device/vexlin.h"
 #include "tests/support/testsupport.h"
 
@@ -22,7 +23,10 @@ class SimuladorPty : public test::DocumentsFixture {
     const QString arq = Documents() + "cenario.json";
     WriteAll(arq, cenario);
     transcricao = Documents() + "transcricao.json";
-    const QString link = Documents() + "ttyVEXLIN";
+    // The serial port's lock file is named after the port's last path element:
+    // the name must be unique among everything running on this machine.
+    static int n = 0;
+    const QString link = Documents() + QString("ttyVEXLIN_%1_%2").arg(QCoreApplication::applicationPid()).arg(++n);
     // TOVRA_BINARY_DIR may be missing from the test environment: the test program
     // sits in <build>/tests/sim.
     QString raiz = test::BinaryDir();
@@ -60,7 +64,8 @@ TEST_F(SimuladorPty, SondaMensagemEResetPelaPortaSerial) {
     TClass_Vexlin vexlin(Pastas::Logs());
     QStringList mensagens;
     vexlin.Event_MostraMsgUsuario = [&](int t, int, int, const QString&) { mensagens << QString::number(t); };
-    ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));  // ready frame, then 0x80 answered with 55 80
+    TDebug::DefineAtivo(true);
+    ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta)) << TDebug::Linhas().join("\n").toStdString();  // ready frame, then 55 80
     EXPECT_EQ(vexlin.PortaConectada(), porta);
     // The message sent after the probe's answer is read, acknowledged and raised.
     QElapsedTimer t;
@@ -89,6 +94,32 @@ TEST_F(SimuladorPty, LinkFechadoNoMeioDoComandoTerminaAEspera) {
   EXPECT_LT(t.elapsed(), 7000);
   EXPECT_EQ(erro, QString::fromUtf8("Não conectado"));
   EXPECT_FALSE(vexlin.Conectado());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SimuladorPty, ProbeDaLinhaDeComando) {
+  const QString porta = Inicia("{}");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  QString raiz = test::BinaryDir();
+  if (raiz.isEmpty()) raiz = QCoreApplication::applicationDirPath() + "/../..";
+  QProcess cli;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TOVRA_DOCUMENTS", Documents());
+  cli.setProcessEnvironment(env);
+  cli.start(raiz + "/app/tovra-cli", {"probe", "--port", porta});
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  const QString saida = QString::fromUtf8(cli.readAllStandardOutput());
+  EXPECT_EQ(cli.exitCode(), 0) << saida.toStdString() << cli.readAllStandardError().toStdString();
+  EXPECT_TRUE(saida.contains("ready: 01 CC FF 33")) << saida.toStdString();
+  EXPECT_TRUE(saida.contains("probe: 02 55 80 FF 29")) << saida.toStdString();
+
+  cli.start(raiz + "/app/tovra-cli", {"probe", "--port", Documents() + "ttyNADA"});
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  EXPECT_EQ(cli.exitCode(), 1);
+  EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError()).contains("no such port"));
 }
 
 }  // namespace
