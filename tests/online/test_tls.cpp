@@ -30,7 +30,12 @@ TEST(TlsTest, CertificadoNaoConfiavelEhRecusado) {
   const int porta = servidor.bind_to_any_port("127.0.0.1");
   ASSERT_GT(porta, 0);
   std::thread t([&] { servidor.listen_after_bind(); });
-  while (!servidor.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  for (int i = 0; i < 2500 && !servidor.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  if (!servidor.is_running()) {
+    servidor.stop();
+    t.join();
+    FAIL() << "o servidor https não subiu";
+  }
 
   // The server answers a client that skips verification...
   httplib::SSLClient confiante("127.0.0.1", porta);
