@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "online/brevanta_registros.h"
 #include "online/restlib.h"
 #include "tests/online/servidor_fixture.h"
@@ -192,8 +195,16 @@ TEST_F(GetFileTest, BaixaSubstituiEApagaOTemporario) {
   WriteAll(FDestino + "conf.json", "velho");
   WriteAll(FDestino + "conf_new.json", "sobra de uma tentativa anterior");
   int inicios = 0, passos = 0;
-  FHttp.SetWorkStart([&] { ++inicios; });
-  FHttp.SetOnWork([&] { ++passos; });
+  std::vector<int> porcentagens;
+  FHttp.SetWorkStart([&] {
+    ++inicios;
+    EXPECT_EQ(FHttp.TotalBytes(), novo.size());
+    EXPECT_EQ(FHttp.PorcentagemBaixada(), 0);
+  });
+  FHttp.SetOnWork([&] {
+    ++passos;
+    porcentagens.push_back(FHttp.PorcentagemBaixada());
+  });
   EXPECT_EQ(FHttp.PorcentagemBaixada(), 0);
 
   ASSERT_TRUE(FHttp.GetFile(Pasta(), FDestino, "conf.json"));
@@ -204,6 +215,8 @@ TEST_F(GetFileTest, BaixaSubstituiEApagaOTemporario) {
   EXPECT_EQ(FHttp.TotalBytes(), novo.size());
   EXPECT_EQ(FHttp.BytesBaixados(), novo.size());
   EXPECT_EQ(FHttp.PorcentagemBaixada(), 100);
+  EXPECT_TRUE(std::is_sorted(porcentagens.begin(), porcentagens.end()));
+  EXPECT_EQ(porcentagens.back(), 100);
   EXPECT_EQ(FHttp.GetFileSize(Pasta(), "conf.json"), novo.size());
   EXPECT_EQ(FHttp.GetFileSize(Pasta(), "nao_existe.json"), 0);
 }
