@@ -40,29 +40,72 @@ QString MapeiaRespostaString(const QString& resposta) {
   return resposta;
 }
 
+namespace {
+
+bool ComecaCom(const std::string& s, const char* prefixo) { return s.rfind(prefixo, 0) == 0; }
+
+// The sentinel a JSON text value stands for ("ERRO: ..." is an error), or nothing.
+const char* SentinelaDoValor(const Json& v) {
+  if (!v.is_string()) return nullptr;
+  const std::string& t = v.get_ref<const std::string&>();
+  if (ComecaCom(t, sentinela::kErro)) return sentinela::kErro;
+  if (ComecaCom(t, sentinela::kVazio)) return sentinela::kVazio;
+  return nullptr;
+}
+
+// The method servers' envelope {"result":[...]}: its values, or null.
+const Json* ValoresDoEnvelope(const Json& j) {
+  if (!j.is_object() || j.empty()) return nullptr;
+  const Json& v = j.begin().value();
+  return v.is_array() ? &v : nullptr;
+}
+
+}  // namespace
+
+// Sentinels are looked for where a service puts them: in a reply that is not JSON
+// (plain text "ERRO", an error page), in a JSON text value, in the text value an
+// envelope holds. Records and lists are data: a company named "AUTO PEÇAS FERRO"
+// or a tip about an "ERRO de leitura" is never taken for a failure.
 QString MapeiaRespostaObjStr(const QString& resposta) {
-  QString s = MapeiaRespostaString(resposta);
-  if (s.contains(sentinela::kErro)) return sentinela::kErro;
-  if (s.contains(sentinela::kVazio)) return sentinela::kVazio;
-  int nulo = s.toUpper().indexOf("NULL");
-  if (nulo >= 0 && nulo <= 4) return sentinela::kVazio;
+  const QString s = MapeiaRespostaString(resposta);
+  const Json j = Json::parse(s.toStdString(), nullptr, false);
+  if (j.is_discarded()) {
+    if (s.contains(sentinela::kErro)) return sentinela::kErro;
+    if (s.contains(sentinela::kVazio)) return sentinela::kVazio;
+    int nulo = s.toUpper().indexOf("NULL");
+    if (nulo >= 0 && nulo <= 4) return sentinela::kVazio;
+    if (s.startsWith("{\"result\":[")) throw std::runtime_error("Resposta ilegível: " + s.left(200).toStdString());
+    return s;
+  }
+  if (j.is_null()) return sentinela::kVazio;
+  if (const char* sent = SentinelaDoValor(j)) return sent;
   if (s.startsWith("{\"result\":[")) {
-    Json j = Json::parse(s.toStdString());  // raises for a text that is not JSON
-    if (!j.is_object() || j.empty()) throw std::runtime_error("Resposta sem valor");
-    const Json& valores = j.begin().value();
-    if (!valores.is_array()) throw std::runtime_error("Resposta sem valor");
+    const Json* valores = ValoresDoEnvelope(j);
+    if (!valores) throw std::runtime_error("Resposta sem valor");
     // An envelope holding nothing: nothing is there.
-    if (valores.empty()) return sentinela::kVazio;
-    return QString::fromStdString(valores[0].dump());
+    if (valores->empty()) return sentinela::kVazio;
+    if (const char* sent = SentinelaDoValor((*valores)[0])) return sent;
+    return QString::fromStdString((*valores)[0].dump());
   }
   return s;
 }
 
 QString MapeiaRespostaNETObjStr(const QString& resposta) {
-  QString s = MapeiaRespostaString(resposta);
-  if (s.contains(sentinela::kErro)) return sentinela::kErro;
-  if (s.contains(sentinela::kVazio)) return sentinela::kVazio;
-  if (s.toUpper() == "NULL") return sentinela::kVazio;
+  const QString s = MapeiaRespostaString(resposta);
+  const Json j = Json::parse(s.toStdString(), nullptr, false);
+  if (j.is_discarded()) {
+    if (s.contains(sentinela::kErro)) return sentinela::kErro;
+    if (s.contains(sentinela::kVazio)) return sentinela::kVazio;
+    if (s.toUpper() == "NULL") return sentinela::kVazio;
+    return s;
+  }
+  if (j.is_null()) return s.toUpper() == "NULL" ? QString(sentinela::kVazio) : s;
+  if (const char* sent = SentinelaDoValor(j)) return sent;
+  if (s.startsWith("{\"result\":[")) {
+    const Json* valores = ValoresDoEnvelope(j);
+    if (valores && !valores->empty())
+      if (const char* sent = SentinelaDoValor((*valores)[0])) return sent;
+  }
   return s;
 }
 

@@ -180,7 +180,7 @@ std::unique_ptr<TListaFalhasComQtdSolucoes> TServicosBrevantaCore::QtdSolucoes(i
   try {
     QString r = Rest().POSTNETObject(TServicos::BrevantaCore(), ListaParaJson(falhas),
                                      "v1/Falhas/" + Num(empresaId) + "/QtdSolucoes");
-    if (r.trimmed().isEmpty() || r.contains(sentinela::kErro)) return nullptr;
+    if (r.trimmed().isEmpty() || MapeiaRespostaNETObjStr(r) == sentinela::kErro) return nullptr;
     return LeListaCore<TClassFalhasComQtdSolucoesViewModel>(r);
   } catch (const std::exception& e) {
     Log("QtdSolucoes: " + QString::fromUtf8(e.what()));

@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "online/brevanta_registros.h"
 #include "online/restlib.h"
 #include "tests/online/servidor_fixture.h"
@@ -52,8 +55,19 @@ TEST_F(RestLibTest, MapeamentoDasRespostas) {
       {R"({"result":[null]})", R"({"result":[null]})", "null", R"({"result":[null]})"},
       {R"({"result":["VAZIO"]})", R"({"result":["VAZIO"]})", "VAZIO", "VAZIO"},
       {R"({"result":[]})", R"({"result":[]})", "VAZIO", R"({"result":[]})"},
+      // Words inside records are data, not sentinels.
       {R"([{"dESCRICAO":"Sensor com ERRO de leitura"}])", R"([{"dESCRICAO":"Sensor com ERRO de leitura"}])",
-       "ERRO", "ERRO"},
+       R"([{"dESCRICAO":"Sensor com ERRO de leitura"}])", R"([{"dESCRICAO":"Sensor com ERRO de leitura"}])"},
+      {R"({"result":[{"razao_Social":"AUTO PEÇAS FERRO","obs":"VAZIO"}]})",
+       R"({"result":[{"razao_Social":"AUTO PEÇAS FERRO","obs":"VAZIO"}]})",
+       R"({"razao_Social":"AUTO PEÇAS FERRO","obs":"VAZIO"})",
+       R"({"result":[{"razao_Social":"AUTO PEÇAS FERRO","obs":"VAZIO"}]})"},
+      // Where a service puts its sentinels.
+      {"Falha interna: ERRO 500", "Falha interna: ERRO 500", "ERRO", "ERRO"},
+      {"<html>VAZIO</html>", "<html>VAZIO</html>", "VAZIO", "VAZIO"},
+      {R"({"result":["ERRO: banco fora do ar"]})", R"({"result":["ERRO: banco fora do ar"]})", "ERRO", "ERRO"},
+      {R"("ERRO")", R"("ERRO")", "ERRO", "ERRO"},
+      {"NULL", "NULL", "VAZIO", "VAZIO"},
       {R"({"result":[{"iD":3,"nome":"X"}]})", R"({"result":[{"iD":3,"nome":"X"}]})", R"({"iD":3,"nome":"X"})",
        R"({"result":[{"iD":3,"nome":"X"}]})"},
       {"[1,2]", "[1,2]", "[1,2]", "[1,2]"},
@@ -181,8 +195,16 @@ TEST_F(GetFileTest, BaixaSubstituiEApagaOTemporario) {
   WriteAll(FDestino + "conf.json", "velho");
   WriteAll(FDestino + "conf_new.json", "sobra de uma tentativa anterior");
   int inicios = 0, passos = 0;
-  FHttp.SetWorkStart([&] { ++inicios; });
-  FHttp.SetOnWork([&] { ++passos; });
+  std::vector<int> porcentagens;
+  FHttp.SetWorkStart([&] {
+    ++inicios;
+    EXPECT_EQ(FHttp.TotalBytes(), novo.size());
+    EXPECT_EQ(FHttp.PorcentagemBaixada(), 0);
+  });
+  FHttp.SetOnWork([&] {
+    ++passos;
+    porcentagens.push_back(FHttp.PorcentagemBaixada());
+  });
   EXPECT_EQ(FHttp.PorcentagemBaixada(), 0);
 
   ASSERT_TRUE(FHttp.GetFile(Pasta(), FDestino, "conf.json"));
@@ -193,6 +215,8 @@ TEST_F(GetFileTest, BaixaSubstituiEApagaOTemporario) {
   EXPECT_EQ(FHttp.TotalBytes(), novo.size());
   EXPECT_EQ(FHttp.BytesBaixados(), novo.size());
   EXPECT_EQ(FHttp.PorcentagemBaixada(), 100);
+  EXPECT_TRUE(std::is_sorted(porcentagens.begin(), porcentagens.end()));
+  EXPECT_EQ(porcentagens.back(), 100);
   EXPECT_EQ(FHttp.GetFileSize(Pasta(), "conf.json"), novo.size());
   EXPECT_EQ(FHttp.GetFileSize(Pasta(), "nao_existe.json"), 0);
 }

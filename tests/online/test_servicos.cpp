@@ -104,11 +104,12 @@ TEST_F(ServicosTest, CadastroELogin) {
 }
 
 TEST_F(ServicosTest, EmpresaIdaEVolta) {
-  Servidor().CriaConta("oficina@x.com.br", "segredo", "OFICINA DO ZE");
+  // A name holding the letters of a sentinel is still a company.
+  Servidor().CriaConta("oficina@x.com.br", "segredo", "AUTO PEÇAS FERRO");
   auto e = TServicosBrevanta::GetEmpresa("oficina@x.com.br");
   ASSERT_TRUE(e);
   EXPECT_GT(e->FID, 0);
-  EXPECT_EQ(e->FRazao_Social, "OFICINA DO ZE");
+  EXPECT_EQ(e->FRazao_Social, "AUTO PEÇAS FERRO");
   e->FCNPJ = "12345678000195";
   e->FCidade = "SÃO PAULO";
   e->FData_Aceite = "2026-12-11";
@@ -330,7 +331,7 @@ TEST_F(ServicosTest, SolucoesELikes) {
   f.FSISTEMA_ID = 501;
   f.FSISTEMA_STR = "INJEÇÃO";
   f.FFALHA_PC = "P0100";
-  f.FFALHA_DESC = "Sensor MAF";
+  f.FFALHA_DESC = "Sensor MAF - ERRO de leitura";
   f.FQTD_DIAG4 = 1;
   auto qtd = TServicosBrevantaCore::QtdSolucoes(empresa, consulta);
   ASSERT_TRUE(qtd);
@@ -346,12 +347,12 @@ TEST_F(ServicosTest, SolucoesELikes) {
   EXPECT_TRUE(nada->IsEmpty());
   EXPECT_EQ(Corpo("/core/v1/Falhas"), "[]");
 
-  auto nova = TServicosBrevantaCore::PostNovaSolucao({"TROCAR O SENSOR MAF", empresa}, falha);
+  auto nova = TServicosBrevantaCore::PostNovaSolucao({"VERIFICAR ERRO DE LEITURA DO MAF", empresa}, falha);
   ASSERT_TRUE(nova);
   EXPECT_GT(nova->FID, 0);
-  EXPECT_EQ(nova->FDESCRICAO, "TROCAR O SENSOR MAF");
+  EXPECT_EQ(nova->FDESCRICAO, "VERIFICAR ERRO DE LEITURA DO MAF");
   EXPECT_EQ(nova->FEMPRESA_ID, empresa);
-  EXPECT_EQ(Json::parse(Corpo("/core/v1/Solucoes")), (Json{{"dESCRICAO", "TROCAR O SENSOR MAF"}, {"eMPRESA_ID", empresa}}));
+  EXPECT_EQ(Json::parse(Corpo("/core/v1/Solucoes")), (Json{{"dESCRICAO", "VERIFICAR ERRO DE LEITURA DO MAF"}, {"eMPRESA_ID", empresa}}));
   EXPECT_EQ(TServicosBrevantaCore::PostNovaSolucao({"X", empresa}, 9999), nullptr);
 
   auto lista = TServicosBrevantaCore::ListaSolucoes(empresa, falha);
