@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTimeZone>
 
@@ -256,6 +257,19 @@ void TDmTovra::Conecta() {
   sqlite3_busy_timeout(db, 5000);
   FDb = db;
   AlinhaTabelas();
+}
+
+bool TDmTovra::AbreSomenteLeitura(const QString& arquivo) {
+  EncerraDataModule();
+  if (!QFile::exists(arquivo)) return false;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(arquivo.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return false;
+  }
+  FDb = db;
+  FPath = QFileInfo(arquivo).absolutePath() + "/";
+  return true;
 }
 
 void TDmTovra::EncerraDataModule() {

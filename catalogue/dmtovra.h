@@ -92,6 +92,9 @@ class TDmTovra {
   // (when not yet connected) and aligns the tables. Raises "Falha de Conexão" when
   // the connection is not open afterwards.
   bool IniciaDataModule(const QString& path, const QString& confJson);
+  // Opens a database file for reading only, without any alignment (inspection
+  // tools). False when the file does not exist or cannot be opened.
+  bool AbreSomenteLeitura(const QString& arquivo);
   // Commits an open transaction (rolls back when that fails) and disconnects.
   void EncerraDataModule();
   bool Conectado() const { return FDb != nullptr; }

@@ -301,8 +301,10 @@ void MontaRelease(TDmTovra& dm, const QString& dados, const QString& raiz, const
   for (ad->First(); !ad->Eof(); ad->Next()) figuras << ad->Field(0).AsString();
   if (!figuras.contains("OBD.png")) figuras << "OBD.png";
   k = 0;
-  for (const QString& f : figuras)
-    GravaArquivo(files + "adaptadores/" + f, Png(128, 96, 0xE0A030 - 0x0A0A00u * static_cast<uint32_t>(k), 3 + 2 * k++));
+  for (const QString& f : figuras) {
+    GravaArquivo(files + "adaptadores/" + f, Png(128, 96, 0xE0A030 - 0x0A0A00u * static_cast<uint32_t>(k), 3 + 2 * k));
+    ++k;
+  }
 
   // The program package descriptors live only on the release folder of "files/".
   if (servidor == "files/") {

@@ -235,3 +235,23 @@ TEST_F(DmTovraTest, IndexesAreAddedOnceAndDoNotDisturbAlignment) {
 
 }  // namespace
 }  // namespace tovra::test
+
+namespace tovra::test {
+namespace {
+
+TEST_F(DmTovraTest, ReadOnlyOpeningNeitherAlignsNorWrites) {
+  Descricao(kTres);
+  Abre();
+  FDm->EncerraDataModule();
+  Descricao({{"OUTRA", {{"ID", "ftInteger"}}}});
+  TDmTovra leitura;
+  ASSERT_TRUE(leitura.AbreSomenteLeitura(FPasta + "Tovra.s3db"));
+  EXPECT_FALSE(leitura.TableExists("OUTRA"));
+  EXPECT_TRUE(leitura.TableExists("MONTADORAS"));
+  EXPECT_THROW(leitura.Exec("INSERT INTO MONTADORAS (ID_MONTADORA) VALUES (1)"), EBancoDados);
+  EXPECT_FALSE(leitura.AbreSomenteLeitura(FPasta + "nao_existe.s3db"));
+  EXPECT_FALSE(QFile::exists(FPasta + "nao_existe.s3db"));
+}
+
+}  // namespace
+}  // namespace tovra::test
