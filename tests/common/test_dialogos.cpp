@@ -4,34 +4,13 @@
 #include "common/dialogos.h"
 #include "common/dicionario.h"
 #include "common/pastas.h"
+#include "tests/support/gravador_dialogos.h"
 #include "tests/support/testsupport.h"
 
 namespace tovra {
 namespace {
 
-// Records what would be drawn.
-struct Gravador : IApresentadorDialogos {
-  QStringList eventos;
-  TMensagemDialogo ultima;
-  TPedidoEntrada entrada;
-  bool manteve = false;
-  void MostraStatus(const QString& t) override { eventos << "status:" + t; }
-  void FechaStatus() override { eventos << "fecha-status"; }
-  void MostraMensagem(const TMensagemDialogo& m) override {
-    ultima = m;
-    eventos << "msg:" + m.FTitulo + "|" + m.FTexto;
-  }
-  void FechaMensagem() override { eventos << "fecha-msg"; }
-  void MostraMensagemStatus(const QString& ti, const QString& t) override { eventos << "msgstatus:" + ti + "|" + t; }
-  void FechaMensagemStatus() override { eventos << "fecha-msgstatus"; }
-  void MostraEntrada(const TPedidoEntrada& p, bool m) override {
-    entrada = p;
-    manteve = m;
-    eventos << "entrada:" + p.FTitulo;
-  }
-  void FechaEntrada() override { eventos << "fecha-entrada"; }
-  void AvisoSimples(const QString& t) override { eventos << "aviso:" + t; }
-};
+using Gravador = test::TGravadorDialogos;
 
 class DialogosTest : public test::DocumentsFixture {
  protected:

@@ -10,6 +10,7 @@
 #include "common/pastas.h"
 #include "common/texto.h"
 #include "tests/online/servidor_fixture.h"
+#include "tests/support/gravador_dialogos.h"
 #include "update/atualizacao_fluxo.h"
 
 namespace tovra {
@@ -287,24 +288,13 @@ TEST_F(AtualizacaoTest, ADownloadFailureTouchesNeitherTheDatabaseNorTheLists) {
   EXPECT_EQ(ReadAll(Pastas::Files() + "tovra_lista_filecrc_atual.json"), antes);
 
   // Through the flow: the user is told, the package lists still move into place.
-  struct Gravador : IApresentadorDialogos {
-    QStringList m;
-    void MostraStatus(const QString&) override {}
-    void FechaStatus() override {}
-    void MostraMensagem(const TMensagemDialogo& x) override { m << x.FTitulo + "|" + x.FTexto; }
-    void FechaMensagem() override {}
-    void MostraMensagemStatus(const QString&, const QString&) override {}
-    void FechaMensagemStatus() override {}
-    void MostraEntrada(const TPedidoEntrada&, bool) override {}
-    void FechaEntrada() override {}
-    void AvisoSimples(const QString&) override {}
-  } g;
+  test::TGravadorDialogos g;
   TDialogos::DefineApresentador(&g);
   TClassAtualizacao& b = Inicia();
   b.TabelasAtualizadas();
   EXPECT_FALSE(FluxoAtualiza(b));
-  ASSERT_EQ(g.m.size(), 1);
-  EXPECT_TRUE(g.m[0].startsWith("FALHA|FalhaAtualizarDTB")) << g.m[0].toStdString();
+  ASSERT_EQ(g.mensagens.size(), 1);
+  EXPECT_TRUE(g.mensagens[0].startsWith("FALHA|FalhaAtualizarDTB")) << g.mensagens[0].toStdString();
   EXPECT_FALSE(QFile::exists(Pastas::Zips() + "zinfocrc_new.json"));
   EXPECT_TRUE(QFile::exists(Pastas::Zips() + "zinfocrc.json"));
 }
@@ -385,23 +375,11 @@ TEST_F(AtualizacaoTest, ACrashWhileSavingTheListLeavesTheOldOne) {
 }
 
 TEST_F(AtualizacaoTest, TheSelectionScreenAsksBeforeApplying) {
-  struct Responde : IApresentadorDialogos {
-    int resposta = kResultadoCancel;
-    QStringList perguntas;
-    void MostraStatus(const QString&) override {}
-    void FechaStatus() override {}
-    void MostraMensagem(const TMensagemDialogo& m) override { perguntas << m.FTexto; }
-    void FechaMensagem() override {}
-    void MostraMensagemStatus(const QString&, const QString&) override {}
-    void FechaMensagemStatus() override {}
-    void MostraEntrada(const TPedidoEntrada&, bool) override {}
-    void FechaEntrada() override {}
-    void AvisoSimples(const QString&) override {}
-  } r;
+  test::TGravadorDialogos r;
   TDialogos::DefineApresentador(&r);
   int fim = -1;
   VerificaAtualizacaoSelecao(Inicia(), [&](bool aplicou) { fim = aplicou; });
-  ASSERT_EQ(r.perguntas, QStringList{"ExisteAtualizacao"});
+  ASSERT_EQ(r.mensagens, QStringList{"INFORMACAO|ExisteAtualizacao"});
   TDialogos::PressionaCancel();
   EXPECT_EQ(fim, 0);
   EXPECT_EQ(Conta("MODELOS"), 0);
@@ -415,9 +393,9 @@ TEST_F(AtualizacaoTest, TheSelectionScreenAsksBeforeApplying) {
   Tabela("MONTADORAS", {{"montadoras_01.sql", "INSERT INTO MONTADORAS VALUES (9, 'Nova');\n"}});
   PublicaLista();
   EscreveConfBoolean(conf::kAtualizacao, conf::kOkUpdate, true);
-  r.perguntas.clear();
+  r.mensagens.clear();
   VerificaAtualizacaoSelecao(Inicia(), [&](bool aplicou) { fim = aplicou; });
-  EXPECT_TRUE(r.perguntas.isEmpty());
+  EXPECT_TRUE(r.mensagens.isEmpty());
   EXPECT_EQ(Coluna("SELECT NOME FROM MONTADORAS"), QStringList{"Nova"});
   EXPECT_FALSE(LeConfBoolean(conf::kAtualizacao, conf::kOkUpdate, true));
 }
