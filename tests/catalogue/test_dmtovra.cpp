@@ -168,6 +168,12 @@ TEST_F(DmTovraTest, FailedStatementLeavesNoTransactionAndKeepsEarlierRows) {
   FDm->Commit();  // nothing open: does nothing
   FDm->Exec("INSERT INTO MONTADORAS (ID_MONTADORA, NOME_MONTADORA_PT, ICONE) VALUES (3, 'KIA', 0)", true);
   EXPECT_EQ(Linhas("MONTADORAS"), 2);
+  // A statement with its own transaction inside the caller's joins it.
+  FDm->StartTransaction();
+  FDm->Exec("INSERT INTO MONTADORAS (ID_MONTADORA, NOME_MONTADORA_PT, ICONE) VALUES (4, 'JAC', 0)", true);
+  EXPECT_TRUE(FDm->InTransaction());
+  FDm->Rollback();
+  EXPECT_EQ(Linhas("MONTADORAS"), 2);
 }
 
 TEST_F(DmTovraTest, ClosingCommitsAnOpenTransaction) {
