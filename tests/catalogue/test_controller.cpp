@@ -47,6 +47,8 @@ struct CasoAdaptador {
   qint64 esperado;
   const char* programacao;
 };
+void PrintTo(const CasoAdaptador& c, std::ostream* os) { *os << c.nome; }
+
 class AdaptadorTest : public CatalogoTest, public ::testing::WithParamInterface<CasoAdaptador> {};
 
 TEST_P(AdaptadorTest, OnlyThePlainObdCableIsResolved) {

@@ -67,6 +67,8 @@ struct CasoAlinhamento {
   bool mantem;
 };
 
+void PrintTo(const CasoAlinhamento& c, std::ostream* os) { *os << c.nome; }
+
 class AlinhamentoTest : public DmTovraTest, public ::testing::WithParamInterface<CasoAlinhamento> {};
 
 TEST_P(AlinhamentoTest, TableIsKeptOrRecreated) {
