@@ -336,6 +336,22 @@ TMsgUsuarioBotoes TCatalogo::MsgUsuarioBotoes(qint64 msgId, qint64 btn1Id, qint6
   return r;
 }
 
+void TCatalogo::MostraMsgUsuario(qint64 msgId, qint64 btn1Id, qint64 btn2Id, const QString& extra,
+                                 const TDialogosMsgUsuario& dialogos,
+                                 const std::function<void(const QString&)>& resposta) {
+  const TMsgUsuarioBotoes m = MsgUsuarioBotoes(msgId, btn1Id, btn2Id, extra);
+  if (m.TemBotao()) {
+    QStringList botoes{m.btn1}, codigos{m.btn1Cod};
+    if (m.TemSegundoBotao()) {
+      botoes << m.btn2;
+      codigos << m.btn2Cod;
+    }
+    if (dialogos.pergunta) dialogos.pergunta("Informacao", m.texto, botoes, codigos, resposta);
+  } else if (dialogos.informacao) {
+    dialogos.informacao(m.texto);
+  }
+}
+
 std::vector<TRegInfoAdicional> TCatalogo::InfoSolicitada(const QString& idioma, qint64 m, qint64 s) {
   static const QRegularExpression letras("^[A-Za-z]{1,8}$");
   const QString lang = letras.match(idioma).hasMatch() ? idioma.toUpper() : FIdioma;

@@ -8,6 +8,7 @@
 // answer plain rows: the diagnosis library turns them into its domain objects.
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "catalogue/dmtovra.h"
@@ -102,6 +103,16 @@ struct TMsgUsuarioBotoes {
   bool TemSegundoBotao() const { return !btn2.isEmpty(); }
 };
 
+// How a user message reaches the screen: a question with buttons (title key,
+// text, button texts, the answer code of each button, the handler that receives
+// the chosen code) or an information notice.
+struct TDialogosMsgUsuario {
+  std::function<void(const QString& tituloChave, const QString& texto, const QStringList& botoes,
+                     const QStringList& codigos, const std::function<void(const QString&)>& resposta)>
+      pergunta;
+  std::function<void(const QString& texto)> informacao;
+};
+
 class TCatalogo {
  public:
   // Test mode defaults to the folder switch; the language to "PT".
@@ -144,6 +155,10 @@ class TCatalogo {
   // The message and its buttons; a missing first button gives its place to the
   // second. Writes the debug line "Msg: ... - btn1: ... - btn2: ...".
   TMsgUsuarioBotoes MsgUsuarioBotoes(qint64 msgId, qint64 btn1Id, qint64 btn2Id, const QString& extra = QString());
+  // Shows the message: with a first button as the question "Informacao" whose
+  // answer (the button's code) goes to the handler, otherwise as a notice.
+  void MostraMsgUsuario(qint64 msgId, qint64 btn1Id, qint64 btn2Id, const QString& extra,
+                        const TDialogosMsgUsuario& dialogos, const std::function<void(const QString&)>& resposta);
   // The three texts only (title, first and second button), as stored.
   QStringList MsgUsuarioTextos(qint64 msgId, qint64 btn1Id, qint64 btn2Id);
   std::vector<TRegInfoAdicional> InfoSolicitada(const QString& idioma, qint64 m, qint64 s);

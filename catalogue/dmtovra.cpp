@@ -353,10 +353,12 @@ void TDmTovra::Exec(TQueryRef& q, const QString& sql, bool startTransaction, boo
   if (inicializaNil) q.reset();
   if (!q) q = std::make_unique<TQuery>();
   q->SQL = sql;
+  // Inside a transaction the caller already opened, the statement joins it.
+  const bool propria = startTransaction && !InTransaction();
   try {
-    if (startTransaction) StartTransaction();
+    if (propria) StartTransaction();
     Executa(*q, false);
-    if (startTransaction) Commit();
+    if (propria) Commit();
   } catch (const std::exception& e) {
     const std::string msg = e.what();
     try {

@@ -105,7 +105,8 @@ class TDmTovra {
   TQueryRef Search(const QString& sql, const QVariantList& params = {});
   // Runs statements that return no rows (several statements in one text are run in
   // order; parameters bind to the first). With startTransaction the statement runs
-  // in its own transaction. Any failure rolls back the open transaction and raises.
+  // in its own transaction (or in the caller's, when one is open). Any failure rolls
+  // back the open transaction and raises.
   void Exec(TQueryRef& q, const QString& sql, bool startTransaction = false, bool inicializaNil = false);
   void Exec(const QString& sql, bool startTransaction = false, const QVariantList& params = {});
 

@@ -47,6 +47,8 @@ struct CasoAdaptador {
   qint64 esperado;
   const char* programacao;
 };
+void PrintTo(const CasoAdaptador& c, std::ostream* os) { *os << c.nome; }
+
 class AdaptadorTest : public CatalogoTest, public ::testing::WithParamInterface<CasoAdaptador> {};
 
 TEST_P(AdaptadorTest, OnlyThePlainObdCableIsResolved) {
@@ -275,6 +277,25 @@ TEST_F(CatalogoTest, TextLookUps) {
   EXPECT_EQ(d.btn2Cod, "00 0B");
   EXPECT_FALSE(FCat->MsgUsuarioBotoes(1, 0, 0).TemBotao());
   EXPECT_EQ(FCat->MsgUsuarioTextos(1, 99, 300), QStringList({"Ligue a ignição", "", "Sim"}));
+
+  // Shown: a question whose answer is the chosen button's code, or a notice.
+  QString titulo, aviso, respondido;
+  QStringList botoes, codigos;
+  TDialogosMsgUsuario dialogos;
+  dialogos.pergunta = [&](const QString& t, const QString&, const QStringList& b, const QStringList& c,
+                          const std::function<void(const QString&)>& resposta) {
+    titulo = t;
+    botoes = b;
+    codigos = c;
+    resposta(c.last());
+  };
+  dialogos.informacao = [&](const QString& texto) { aviso = texto; };
+  FCat->MostraMsgUsuario(1, 300, 11, QString(), dialogos, [&](const QString& c) { respondido = c; });
+  EXPECT_EQ(titulo, "Informacao");
+  EXPECT_EQ(botoes, QStringList({"Sim", "Não"}));
+  EXPECT_EQ(respondido, "00 0B");
+  FCat->MostraMsgUsuario(1, 0, 0, "agora", dialogos, [&](const QString&) { FAIL(); });
+  EXPECT_EQ(aviso, "Ligue a ignição agora");
 }
 
 TEST_F(CatalogoTest, RequestedInformationOfAModelAndSystem) {

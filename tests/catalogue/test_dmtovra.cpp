@@ -67,6 +67,8 @@ struct CasoAlinhamento {
   bool mantem;
 };
 
+void PrintTo(const CasoAlinhamento& c, std::ostream* os) { *os << c.nome; }
+
 class AlinhamentoTest : public DmTovraTest, public ::testing::WithParamInterface<CasoAlinhamento> {};
 
 TEST_P(AlinhamentoTest, TableIsKeptOrRecreated) {
@@ -167,6 +169,12 @@ TEST_F(DmTovraTest, FailedStatementLeavesNoTransactionAndKeepsEarlierRows) {
   EXPECT_FALSE(FDm->InTransaction());
   FDm->Commit();  // nothing open: does nothing
   FDm->Exec("INSERT INTO MONTADORAS (ID_MONTADORA, NOME_MONTADORA_PT, ICONE) VALUES (3, 'KIA', 0)", true);
+  EXPECT_EQ(Linhas("MONTADORAS"), 2);
+  // A statement with its own transaction inside the caller's joins it.
+  FDm->StartTransaction();
+  FDm->Exec("INSERT INTO MONTADORAS (ID_MONTADORA, NOME_MONTADORA_PT, ICONE) VALUES (4, 'JAC', 0)", true);
+  EXPECT_TRUE(FDm->InTransaction());
+  FDm->Rollback();
   EXPECT_EQ(Linhas("MONTADORAS"), 2);
 }
 
