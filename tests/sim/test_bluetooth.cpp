@@ -4,6 +4,9 @@
 // no real time.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QProcess>
+
 #include "common/debug.h"
 #include "common/pastas.h"
 #include "device/vexlin.h"
@@ -410,6 +413,72 @@ TEST_F(BluetoothSim, DestroyDesconecta) {
   // The device got the closing hard reset over the socket.
   ASSERT_FALSE(modelo->FramesRecebidos.isEmpty());
   EXPECT_EQ(FromBytes(modelo->FramesRecebidos.last()), "01 76 FF 89");
+}
+
+// Without an adapter (as on the build machines) the QtBluetooth backend reads as
+// off and every operation ends with the link's own texts.
+TEST(BluetoothQt, SemAdaptadorTerminaComMensagem) {
+  TClass_BluetoothLib lib;
+  if (lib.BTEnabled()) GTEST_SKIP() << "a Bluetooth adapter is on here";
+  QString texto;
+  try {
+    lib.LocalizarDevices(6000);
+  } catch (const std::exception& e) {
+    texto = TextoDe(e);
+  }
+  EXPECT_EQ(texto, U("O Bluetooth do seu dispositivo não está ativo. Verifique!"));
+  texto.clear();
+  try {
+    lib.Conectar("BT-12345");
+  } catch (const std::exception& e) {
+    texto = TextoDe(e);
+  }
+  EXPECT_EQ(texto, U("Dispositivo não encontrado na lista de pareados."));
+  EXPECT_FALSE(lib.DeviceIsOnline("BT-12345"));
+  QString erro;
+  EXPECT_FALSE(lib.LerFrame(erro));
+  EXPECT_EQ(erro, "Dispositivo desconectado");
+}
+
+class BtScanCli : public DocumentsFixture {
+ protected:
+  int Roda(const QStringList& args, QString& saida, QString& erros) {
+    QString raiz = test::BinaryDir();
+    if (raiz.isEmpty()) raiz = QCoreApplication::applicationDirPath() + "/../..";
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TOVRA_DOCUMENTS", Documents());
+    cli.setProcessEnvironment(env);
+    cli.start(raiz + "/app/tovra-cli", QStringList{"bt-scan"} + args);
+    if (!cli.waitForFinished(60000)) return -1;
+    saida = QString::fromUtf8(cli.readAllStandardOutput());
+    erros = QString::fromUtf8(cli.readAllStandardError());
+    return cli.exitCode();
+  }
+};
+
+TEST_F(BtScanCli, ListaESondaNoAdaptadorSimulado) {
+  QString saida, erros;
+  ASSERT_EQ(Roda({"--sim", "--timeout", "50"}, saida, erros), 0) << erros.toStdString();
+  EXPECT_EQ(saida.split('\n', Qt::SkipEmptyParts), (QStringList{"BT-12345 (Pareado)", "BT-67890"}));
+
+  ASSERT_EQ(Roda({"--sim", "--timeout", "50", "--probe", "BT-67890"}, saida, erros), 0) << erros.toStdString();
+  EXPECT_TRUE(saida.contains("connected: BT-67890")) << saida.toStdString();
+  EXPECT_TRUE(saida.contains("ready: 01 CC FF 33")) << saida.toStdString();
+  EXPECT_TRUE(saida.contains("probe: 02 55 80 FF 29")) << saida.toStdString();
+
+  EXPECT_EQ(Roda({"--sim", "--timeout", "50", "--probe", "BT-00000"}, saida, erros), 1);
+  EXPECT_TRUE(erros.contains(U("Dispositivo não encontrado: BT-00000"))) << erros.toStdString();
+}
+
+TEST_F(BtScanCli, SemAdaptador) {
+  {
+    TClass_BluetoothLib lib;
+    if (lib.BTEnabled()) GTEST_SKIP() << "a Bluetooth adapter is on here";
+  }
+  QString saida, erros;
+  EXPECT_EQ(Roda({}, saida, erros), 1);
+  EXPECT_TRUE(erros.contains("no Bluetooth adapter")) << erros.toStdString();
 }
 
 }  // namespace
