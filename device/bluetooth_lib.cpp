@@ -294,6 +294,13 @@ void TClass_BluetoothLib::EnviaFrame(const HexaString& _Frame) {
 }
 
 bool TClass_BluetoothLib::LerFrame(QString& _Erro) {
+  // The socket lives on the main thread: a read from another thread runs there.
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app && QThread::currentThread() != app->thread()) {
+    bool r = false;
+    QMetaObject::invokeMethod(app, [&] { r = LerFrame(_Erro); }, Qt::BlockingQueuedConnection);
+    return r;
+  }
   _Erro.clear();
   if (!Conectado()) {
     _Erro = "Dispositivo desconectado";

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
+#include <atomic>
+#include <thread>
 
 #include "common/debug.h"
 #include "common/pastas.h"
@@ -399,6 +403,37 @@ TEST_F(BluetoothSim, DescobertaSerialDesligaOBluetooth) {
   EXPECT_FALSE(vexlin->LocalizarVexlinEmTodasPortasUSB());
   EXPECT_FALSE(lib->Conectado());
   EXPECT_EQ(conectados, 1);
+}
+
+TEST_F(BluetoothSim, LeituraDeOutraThreadCorreNaPrincipal) {
+  bt->Adiciona(Disp("BT-00001", {"SerialPort"}, true));
+  Descobre();
+  vexlin->Conectar("BT-00001", TTypeConexao::tcBluetooth);
+  ASSERT_TRUE(vexlin->Conectado());
+  QThread* principal = QThread::currentThread();
+  bool naPrincipal = false;
+  QString recebido;
+  lib->Event_BytesRecebidosBytes = [&](const QByteArray& b) {
+    naPrincipal = QThread::currentThread() == principal;
+    recebido = FromBytes(b);
+  };
+  std::atomic<bool> fim = false;
+  bool ok = false;
+  QString erro;
+  std::thread leitor([&] {
+    ok = lib->LerFrame(erro);
+    fim = true;
+  });
+  QElapsedTimer t;
+  t.start();
+  while (!fim && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_TRUE(fim) << "the read did not come back within 10 s";
+  while (!fim) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);  // never leave it blocked
+  leitor.join();
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(erro, "");
+  EXPECT_EQ(recebido, "01 CC FF 33");
+  EXPECT_TRUE(naPrincipal);
 }
 
 TEST_F(BluetoothSim, DestroyDesconecta) {
