@@ -9,6 +9,10 @@
 #include <QBluetoothServiceDiscoveryAgent>
 #include <QBluetoothSocket>
 #include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHash>
@@ -27,6 +31,41 @@ namespace {
 constexpr int kLimiteServicosMs = 15000;  // one service discovery on the remote device
 
 std::runtime_error Erro(const QString& texto) { return std::runtime_error(texto.toStdString()); }
+
+// The paired devices BlueZ keeps (its object tree: org.bluez.Device1 objects with
+// Paired set). Empty when there is no system bus or no BlueZ.
+TListaDispositivosBT PareadosBlueZ() {
+  TListaDispositivosBT r;
+  QDBusConnection bus = QDBusConnection::systemBus();
+  if (!bus.isConnected()) return r;
+  const QDBusMessage pedido = QDBusMessage::createMethodCall("org.bluez", "/", "org.freedesktop.DBus.ObjectManager",
+                                                            "GetManagedObjects");
+  const QDBusMessage resposta = bus.call(pedido, QDBus::Block, 5000);
+  if (resposta.type() != QDBusMessage::ReplyMessage || resposta.arguments().isEmpty()) return r;
+  const QDBusArgument arg = resposta.arguments().first().value<QDBusArgument>();
+  if (arg.currentType() != QDBusArgument::MapType) return r;
+  arg.beginMap();  // a{oa{sa{sv}}}
+  while (!arg.atEnd()) {
+    QDBusObjectPath caminho;
+    arg.beginMapEntry();
+    arg >> caminho;
+    arg.beginMap();
+    while (!arg.atEnd()) {
+      QString interface;
+      QVariantMap props;
+      arg.beginMapEntry();
+      arg >> interface >> props;
+      arg.endMapEntry();
+      if (interface != "org.bluez.Device1" || !props.value("Paired").toBool()) continue;
+      const QString nome = props.contains("Name") ? props.value("Name").toString() : props.value("Alias").toString();
+      r.append({nome, props.value("Address").toString()});
+    }
+    arg.endMap();
+    arg.endMapEntry();
+  }
+  arg.endMap();
+  return r;
+}
 
 class TSocketQt : public ISocketRfcomm {
  public:
@@ -104,12 +143,19 @@ class TBackendBluetoothQt : public IBluetoothBackend {
   }
 
   TListaDispositivosBT Pareados() override {
-    // The platform has no paired list of its own here: every device seen so far
-    // (BlueZ reports its known devices with each discovery) asked for its state.
+    // Qt has no paired-device list: BlueZ's own, then every device seen in a
+    // discovery of this run that reports itself paired.
     TListaDispositivosBT r;
     if (!AdaptadorLigado()) return r;
+    r = PareadosBlueZ();
+    auto listado = [&r](const QString& endereco) {
+      for (const auto& d : r)
+        if (d.Endereco.compare(endereco, Qt::CaseInsensitive) == 0) return true;
+      return false;
+    };
     for (const auto& info : std::as_const(FConhecidos))
-      if (FLocal->pairingStatus(info.address()) != QBluetoothLocalDevice::Unpaired)
+      if (!listado(info.address().toString()) &&
+          FLocal->pairingStatus(info.address()) != QBluetoothLocalDevice::Unpaired)
         r.append({info.name(), info.address().toString()});
     return r;
   }
