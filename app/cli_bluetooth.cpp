@@ -51,12 +51,8 @@ int BtScan(const TArgs& args) {
     return 2;
   }
 
+  if (simulado) sim::InstalaAdaptadorSimulado();
   TClass_Vexlin vexlin(Pastas::Logs());
-  if (simulado) {
-    auto backend = sim::TClassBluetoothSim::Demo();
-    backend->DescobertaAutomatica = true;
-    vexlin.Conexao().TrocaBluetooth(std::make_unique<TClass_BluetoothLib>(std::move(backend)));
-  }
   TClass_BluetoothLib& bt = vexlin.Conexao().Bluetooth();
   if (!bt.BTEnabled()) {
     Err("no Bluetooth adapter is available or it is powered off (BlueZ); try --sim for the simulated one");

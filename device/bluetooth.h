@@ -30,7 +30,8 @@ bool NomeVexlinBT(const QString& _Nome);
 
 class TClass_BluetoothLib : public ITransporteVexlin {
  public:
-  // Without a backend the QtBluetooth one is created when first needed.
+  // Without a backend the installed one (CriaBackendBluetooth: QtBluetooth unless
+  // the demo installed the simulated adapter) is created when first needed.
   explicit TClass_BluetoothLib(std::unique_ptr<IBluetoothBackend> _Backend = nullptr);
   ~TClass_BluetoothLib() override;
   TClass_BluetoothLib(const TClass_BluetoothLib&) = delete;

@@ -61,4 +61,11 @@ class IBluetoothBackend {
 // The QtBluetooth backend (BlueZ); without an adapter it reports the adapter off.
 std::unique_ptr<IBluetoothBackend> CriaBackendBluetoothQt();
 
+// The backend a link created without one gets: the installed factory's, else
+// QtBluetooth. The demo installs the simulated adapter here; an empty factory
+// restores QtBluetooth.
+using TFabricaBackendBluetooth = std::function<std::unique_ptr<IBluetoothBackend>()>;
+void DefineFabricaBackendBluetooth(TFabricaBackendBluetooth _Fabrica);
+std::unique_ptr<IBluetoothBackend> CriaBackendBluetooth();
+
 }  // namespace tovra

@@ -40,6 +40,22 @@ QString U(const char* s) { return QString::fromUtf8(s); }
 
 }  // namespace
 
+namespace {
+TFabricaBackendBluetooth& Fabrica() {
+  static TFabricaBackendBluetooth f;
+  return f;
+}
+}  // namespace
+
+void DefineFabricaBackendBluetooth(TFabricaBackendBluetooth _Fabrica) { Fabrica() = std::move(_Fabrica); }
+
+std::unique_ptr<IBluetoothBackend> CriaBackendBluetooth() {
+  if (Fabrica()) {
+    if (auto b = Fabrica()()) return b;
+  }
+  return CriaBackendBluetoothQt();
+}
+
 bool ServicoCompativel(const QString& _Nome) {
   const QString n = _Nome.toUpper();
   return n == "SERIALPORT" || n == "RNI-SPP" || n.contains("SCANNERV4");
@@ -59,7 +75,7 @@ TClass_BluetoothLib::~TClass_BluetoothLib() {
 }
 
 IBluetoothBackend& TClass_BluetoothLib::Backend() const {
-  if (!FBackend) FBackend = CriaBackendBluetoothQt();
+  if (!FBackend) FBackend = CriaBackendBluetooth();
   return *FBackend;
 }
 

@@ -90,6 +90,14 @@ std::unique_ptr<TClassBluetoothSim> TClassBluetoothSim::Demo() {
   return bt;
 }
 
+void InstalaAdaptadorSimulado() {
+  DefineFabricaBackendBluetooth([]() -> std::unique_ptr<IBluetoothBackend> {
+    auto b = TClassBluetoothSim::Demo();
+    b->DescobertaAutomatica = true;
+    return b;
+  });
+}
+
 TSimDispositivoBT& TClassBluetoothSim::Adiciona(TSimDispositivoBT d) {
   if (d.Endereco.isEmpty()) d.Endereco = QString("00:00:00:00:00:%1").arg(FDispositivos.size() + 1, 2, 10, QChar('0'));
   FDispositivos.append(std::move(d));

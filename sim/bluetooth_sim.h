@@ -86,6 +86,10 @@ class TClassBluetoothSim : public IBluetoothBackend {
   std::shared_ptr<bool> FVivo = std::make_shared<bool>(true);
 };
 
+// Makes every Bluetooth link created from now on without a backend use the demo
+// adapter (TClassBluetoothSim::Demo, discoveries ending after their time-out).
+void InstalaAdaptadorSimulado();
+
 // The UUID of the serial-port profile, given to every simulated service.
 inline constexpr const char* kUuidSerialPort = "{00001101-0000-1000-8000-00805f9b34fb}";
 

@@ -450,6 +450,38 @@ TEST_F(BluetoothSim, DestroyDesconecta) {
   EXPECT_EQ(FromBytes(modelo->FramesRecebidos.last()), "01 76 FF 89");
 }
 
+// A device object created the ordinary way (as the session will create it) gets
+// the installed backend.
+TEST(BluetoothFabrica, ObjetoDoDispositivoUsaOAdaptadorInstalado) {
+  struct Restaura {
+    ~Restaura() { DefineFabricaBackendBluetooth({}); }
+  } restaura;
+  sim::TClassBluetoothSim* adaptador = nullptr;
+  DefineFabricaBackendBluetooth([&]() -> std::unique_ptr<IBluetoothBackend> {
+    auto b = sim::TClassBluetoothSim::Demo();
+    adaptador = b.get();
+    return b;
+  });
+  sim::TClassSimVexlin serial;
+  {
+    TClass_Vexlin vexlin(Pastas::Logs(), std::make_unique<sim::TClassLoopbackSim>(serial));
+    EXPECT_EQ(adaptador, nullptr);  // created when first needed
+    int listas = 0;
+    vexlin.Event_ListaLida = [&] { ++listas; };
+    ASSERT_TRUE(vexlin.BTEnabled());
+    ASSERT_NE(adaptador, nullptr);
+    vexlin.LocalizarBTVexlin();
+    adaptador->ConcluiDescoberta();
+    EXPECT_EQ(listas, 1);
+    ASSERT_EQ(vexlin.BTVexlinList().size(), 2);
+    EXPECT_EQ(vexlin.BTVexlinList()[0].Name, "BT-12345");
+    EXPECT_TRUE(vexlin.BTVexlinList()[0].Pareado);
+    vexlin.Conectar("BT-12345", TTypeConexao::tcBluetooth);
+    EXPECT_TRUE(vexlin.Conectado());
+    EXPECT_TRUE(vexlin.ConexaoAtiva());
+  }
+}
+
 // Without an adapter (as on the build machines) the QtBluetooth backend reads as
 // off and every operation ends with the link's own texts.
 TEST(BluetoothQt, SemAdaptadorTerminaComMensagem) {
