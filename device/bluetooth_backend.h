@@ -16,6 +16,7 @@ namespace tovra {
 struct TBluetoothServico {
   QString Nome;
   QString Uuid;  // "{00001101-0000-1000-8000-00805f9b34fb}"
+  int Canal = -1;  // RFCOMM channel when the service record gave one
   bool Vazio() const { return Nome.isEmpty() && Uuid.isEmpty(); }
 };
 

@@ -19,7 +19,14 @@
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "common/debug.h"
 #include "device/bluetooth_backend.h"
@@ -67,6 +74,97 @@ TListaDispositivosBT PareadosBlueZ() {
   return r;
 }
 
+// An RFCOMM client socket of the kernel, used when the service record gives the
+// channel: reads and writes poll the descriptor, so no event processing (and no
+// timer or user action) runs inside a command wait. Default security: insecure.
+constexpr int kAfBluetooth = 31;    // AF_BLUETOOTH
+constexpr int kBtProtoRfcomm = 3;   // BTPROTO_RFCOMM
+struct TEnderecoRfcomm {            // struct sockaddr_rc
+  sa_family_t familia;
+  quint8 endereco[6];               // bdaddr_t, least significant byte first
+  quint8 canal;
+};
+
+QString TextoErrno(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
+
+class TSocketRfcommPosix : public ISocketRfcomm {
+ public:
+  TSocketRfcommPosix(const QBluetoothAddress& endereco, int canal) : FEndereco(endereco), FCanal(canal) {
+    FFd = ::socket(kAfBluetooth, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, kBtProtoRfcomm);
+    if (FFd < 0) throw Erro(TextoErrno(errno));
+  }
+  ~TSocketRfcommPosix() override { Fecha(); }
+
+  void Conecta() override {
+    TEnderecoRfcomm a{};
+    a.familia = kAfBluetooth;
+    const quint64 v = FEndereco.toUInt64();
+    for (int i = 0; i < 6; ++i) a.endereco[i] = quint8(v >> (8 * i));
+    a.canal = quint8(FCanal);
+    if (::connect(FFd, reinterpret_cast<const sockaddr*>(&a), sizeof a) < 0 && errno != EINPROGRESS)
+      throw Erro(TextoErrno(errno));
+    FConectando = true;
+  }
+  bool Conectado() override {
+    if (FAberto) return !FFechadoRemoto;
+    if (FFd < 0 || !FConectando) return false;
+    pollfd p{FFd, POLLOUT, 0};
+    if (::poll(&p, 1, 0) <= 0) return false;
+    int erro = 0;
+    socklen_t l = sizeof erro;
+    ::getsockopt(FFd, SOL_SOCKET, SO_ERROR, &erro, &l);
+    if (erro != 0) {
+      FConectando = false;
+      throw Erro(TextoErrno(erro));
+    }
+    FAberto = true;
+    return true;
+  }
+  void Envia(const QByteArray& bytes) override {
+    qsizetype feito = 0;
+    QElapsedTimer t;
+    t.start();
+    while (feito < bytes.size()) {
+      const ssize_t n = ::send(FFd, bytes.constData() + feito, size_t(bytes.size() - feito), MSG_NOSIGNAL);
+      if (n > 0) {
+        feito += n;
+        continue;
+      }
+      if (n < 0 && errno != EAGAIN && errno != EINTR) throw Erro(TextoErrno(errno));
+      if (t.elapsed() > 2000) throw Erro("write timed out");
+      pollfd p{FFd, POLLOUT, 0};
+      ::poll(&p, 1, 10);
+    }
+  }
+  QByteArray Recebe(int timeoutMs) override {
+    if (FFd < 0 || FFechadoRemoto) return {};
+    pollfd p{FFd, POLLIN, 0};
+    const int r = ::poll(&p, 1, timeoutMs);
+    if (r <= 0) return {};
+    QByteArray b(16384, Qt::Uninitialized);
+    const ssize_t n = ::recv(FFd, b.data(), size_t(b.size()), 0);
+    if (n > 0) {
+      b.resize(n);
+      return b;
+    }
+    if (n == 0 || (errno != EAGAIN && errno != EINTR)) FFechadoRemoto = true;  // the far end went away
+    return {};
+  }
+  void Fecha() override {
+    if (FFd >= 0) ::close(FFd);
+    FFd = -1;
+  }
+
+ private:
+  QBluetoothAddress FEndereco;
+  int FCanal = 0;
+  int FFd = -1;
+  bool FConectando = false;
+  bool FAberto = false;
+  bool FFechadoRemoto = false;
+};
+
+// Without a channel: QtBluetooth's socket, which needs the event loop to move data.
 class TSocketQt : public ISocketRfcomm {
  public:
   TSocketQt(const QBluetoothAddress& endereco, const QBluetoothUuid& uuid)
@@ -221,12 +319,13 @@ class TBackendBluetoothQt : public IBluetoothBackend {
     for (const QBluetoothServiceInfo& s : ag.discoveredServices()) {
       QBluetoothUuid uuid = s.serviceUuid();
       if (uuid.isNull() && !s.serviceClassUuids().isEmpty()) uuid = s.serviceClassUuids().first();
-      r.append({s.serviceName(), uuid.toString()});
+      r.append({s.serviceName(), uuid.toString(), s.serverChannel()});
     }
     return r;
   }
 
   std::unique_ptr<ISocketRfcomm> CriaSocket(const TBluetoothDispositivo& d, const TBluetoothServico& s) override {
+    if (s.Canal > 0 && s.Canal <= 30) return std::make_unique<TSocketRfcommPosix>(QBluetoothAddress(d.Endereco), s.Canal);
     const QBluetoothUuid uuid(s.Uuid);
     if (uuid.isNull()) throw Erro("invalid service UUID " + s.Uuid);
     return std::make_unique<TSocketQt>(QBluetoothAddress(d.Endereco), uuid);

@@ -37,6 +37,7 @@ class TSocketSim : public ISocketRfcomm {
     if (FModelo) FModelo->Recebe(bytes);
   }
   QByteArray Recebe(int) override {
+    if (FEstado->falhaLeitura) throw std::runtime_error("Connection reset by peer");
     if (!FAberto || !FModelo) return {};
     return FModelo->RetiraSaida(serial::kTamanhoLeitura);
   }

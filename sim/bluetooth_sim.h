@@ -60,10 +60,13 @@ class TClassBluetoothSim : public IBluetoothBackend {
   int ConsultasConexao() const { return FEstado->consultas; }
   // Every socket send fails from now on (a link that broke while in use).
   void DefineFalhaEnvio(bool falha) { FEstado->falhaEnvio = falha; }
+  // Every socket receive fails (throws) from now on.
+  void DefineFalhaLeitura(bool falha) { FEstado->falhaLeitura = falha; }
 
   struct TEstadoSockets {
     int consultas = 0;
     bool falhaEnvio = false;
+    bool falhaLeitura = false;
   };
 
   // IBluetoothBackend

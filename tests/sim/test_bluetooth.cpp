@@ -315,6 +315,11 @@ TEST_F(BluetoothSim, EnvioELeitura) {
   EXPECT_EQ(recebidos, QStringList{"01 CC FF 33"});
   EXPECT_FALSE(lib->LerFrame(erro));  // nothing more
   EXPECT_EQ(erro, "");
+  bt->DefineFalhaLeitura(true);  // a failing read gives its text and no event
+  EXPECT_FALSE(lib->LerFrame(erro));
+  EXPECT_EQ(erro, "Connection reset by peer");
+  EXPECT_EQ(recebidos.size(), 1);
+  bt->DefineFalhaLeitura(false);
 
   // A send that fails drops the link.
   int desconectados = 0;
