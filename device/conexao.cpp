@@ -8,12 +8,23 @@ namespace tovra {
 TClass_Conexao::TClass_Conexao(std::unique_ptr<ITransporteVexlin> _Serial,
                                std::unique_ptr<TClass_BluetoothLib> _Bluetooth)
     : FUsb(_Serial ? std::move(_Serial) : std::make_unique<TClass_USB>()),
-      FBlue(_Bluetooth ? std::move(_Bluetooth) : std::make_unique<TClass_BluetoothAusente>()) {
+      FBlue(_Bluetooth ? std::move(_Bluetooth) : std::make_unique<TClass_BluetoothLib>()) {
+  LigaBluetooth();
+  Liga(*FUsb);
+}
+
+void TClass_Conexao::LigaBluetooth() {
   Liga(*FBlue);
   FBlue->Event_Pareado = [this] { FBlue->Conectar(FBlue->DeviceName()); };
   FBlue->Event_Conectado = [this] { Dispara(Event_Conectado); };
   FBlue->Event_DebugStatus = [this](const QString& s) { Dispara(Event_DebugStatus, s); };
-  Liga(*FUsb);
+  FBlue->Event_ListaLida = [this] { AoFimDescoberta(); };
+}
+
+void TClass_Conexao::TrocaBluetooth(std::unique_ptr<TClass_BluetoothLib> _Bluetooth) {
+  if (!_Bluetooth) return;
+  FBlue = std::move(_Bluetooth);
+  LigaBluetooth();
 }
 
 TClass_Conexao::~TClass_Conexao() {

@@ -39,6 +39,9 @@ class TClass_Conexao {
 
   ITransporteVexlin& Serial() { return *FUsb; }
   TClass_BluetoothLib& Bluetooth() { return *FBlue; }
+  // Puts another Bluetooth link (for example over the simulated backend) in place
+  // of the current one, wired the same way.
+  void TrocaBluetooth(std::unique_ptr<TClass_BluetoothLib> _Bluetooth);
 
   TNotifyEvent Event_Conectado;
   TOnReturnHexaString Event_BytesEnviados;
@@ -47,8 +50,13 @@ class TClass_Conexao {
   TNotifyEvent Event_Desconectado;
   TEvent_RetornaStr Event_DebugStatus;
 
+ protected:
+  // The Bluetooth discovery ended (the device list builds itself here).
+  virtual void AoFimDescoberta() {}
+
  private:
   void Liga(ITransporteVexlin& t);
+  void LigaBluetooth();
   ITransporteVexlin& Atual() const;
   TTypeConexao FTipoConexao = TTypeConexao::tcBluetooth;
   std::unique_ptr<ITransporteVexlin> FUsb;
@@ -67,6 +75,14 @@ class TClass_VexlinConexao : public TClass_Conexao {
   using TClass_Conexao::TClass_Conexao;
   const QList<TClass_BTVexlin>& BTVexlinList() const { return FBTVexlinList; }
   void LimpaBTVexlinList() { FBTVexlinList.clear(); }
+  // Empties the list and starts a discovery of 6 s; the list arrives through Event_ListaLida.
+  void LocalizarBTVexlin();
+
+  TNotifyEvent Event_ListaLida;
+
+ protected:
+  // The list builder: paired "BT-" devices first, then the discovered ones, each once.
+  void AoFimDescoberta() override;
 
  private:
   QList<TClass_BTVexlin> FBTVexlinList;

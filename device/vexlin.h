@@ -8,6 +8,7 @@
 //   vexlin_recepcao.cpp  the receive path and the frame list
 //   vexlin_despacho.cpp  the dispatcher of frames the device sends on its own
 //   vexlin_localiza.cpp  finding the device on the serial ports
+//   vexlin_bluetooth.cpp the Bluetooth device list
 #include <QString>
 #include <array>
 #include <functional>
@@ -94,6 +95,10 @@ class TClass_Vexlin {
   bool LocalizarVexlinNaUSB(const QString& _Porta);
   bool LocalizarVexlinEmTodasPortasUSB();
   bool LocalizarUSBVexlin(const QString& _Porta);
+
+  // --- Bluetooth discovery (vexlin_bluetooth.cpp): the list arrives through Event_ListaLida.
+  bool LocalizarBTVexlin();
+  bool LimpaListaDevices();
 
   // --- receive path (the link's bytes-received handler)
   void RecebeBytes(const QByteArray& _Chunk);
