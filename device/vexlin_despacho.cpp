@@ -186,10 +186,11 @@ void TClass_Vexlin::Desp5A(const TTypeFrameVexlin&) {
 }
 
 // Automatic-diagnosis frames: each restarts the limit of the running wait. Their
-// records are built by the device-files commands.
-void TClass_Vexlin::DespZintra(const TTypeFrameVexlin&) {
+// records are built in vexlin_arquivos.cpp.
+void TClass_Vexlin::DespZintra(const TTypeFrameVexlin& f) {
   TDebug::Linha("Comando 0x66 - ZINTRA");
   FDateTimeStartTimeout = Agora();
+  TrataZintra(Dados(f));
 }
 
 void TClass_Vexlin::DespAtuadorAjusteInvalido(const TTypeFrameVexlin&) { Dispara(Event_AtuadorAjusteInvalido); }

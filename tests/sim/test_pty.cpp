@@ -9,6 +9,7 @@
 
 #include "common/pastas.h"
 #include "common/debug.h"
+#include "device/crc.h"
 #include "device/vexlin.h"
 #include "tests/support/testsupport.h"
 
@@ -120,6 +121,54 @@ TEST_F(SimuladorPty, ProbeDaLinhaDeComando) {
   ASSERT_TRUE(cli.waitForFinished(30000));
   EXPECT_EQ(cli.exitCode(), 1);
   EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError()).contains("no such port"));
+}
+
+}  // namespace
+
+namespace {
+
+QByteArray Script200K() {
+  QByteArray b;
+  b.reserve(200 * 1024);
+  for (int i = 0; b.size() < 200 * 1024; ++i) b += QByteArray::number(i * 2654435761u) + (i % 13 ? ' ' : '\n');
+  b.truncate(200 * 1024);
+  return b;
+}
+
+TEST_F(SimuladorPty, Envio200KBConfirmadoPeloCrc) {
+  const QString porta = Inicia("{}");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  const QByteArray conteudo = Script200K();
+  const QString origem = Documents() + "00512.flx";
+  WriteAll(origem, conteudo);
+  TClass_Vexlin vexlin(Pastas::Logs());
+  ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));
+  int progresso = 0;
+  vexlin.Event_StatusTemp = [&](const QString&, quint16) { ++progresso; };
+  ASSERT_TRUE(vexlin.GravaArquivo(origem, "00512.flx"));
+  EXPECT_EQ(progresso, 400 / 10 + 1);  // 400 packets of 512 bytes: every tenth, then the closing notice
+  EXPECT_EQ(vexlin.ReadCRC("00512.FLX"), CalcCRC64Bytes(conteudo.constData(), conteudo.size()));
+  EXPECT_TRUE(vexlin.ConexaoAtiva());
+}
+
+TEST_F(SimuladorPty, SimuladorSomeNoMeioDoEnvio) {
+  const QString porta = Inicia("{}");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  const QString origem = Documents() + "00513.flx";
+  WriteAll(origem, Script200K());
+  TClass_Vexlin vexlin(Pastas::Logs());
+  ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));
+  int progresso = 0;
+  vexlin.Event_StatusTemp = [&](const QString&, quint16) {
+    if (++progresso == 10) {  // a quarter of the way: the device goes away
+      proc.kill();
+      proc.waitForFinished(5000);
+    }
+  };
+  QElapsedTimer t;
+  t.start();
+  EXPECT_FALSE(vexlin.GravaArquivo(origem, "00513.flx"));
+  EXPECT_LT(t.elapsed(), 25000);  // the closing wait (20 s) at most, no hang
 }
 
 }  // namespace
