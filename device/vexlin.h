@@ -308,6 +308,8 @@ class TClass_Vexlin {
   bool RegistroLog(const char* _Nome, const HexaString& _Op, const HexaString& _Dados);
   HexaString DadosNomeArquivo(const QString& _Nome, const char* _Operacao, bool& _Ok);
   void TrataZintra(const HexaString& _Dados);
+  void DespCargaConcluida(const TTypeFrameVexlin& f);  // 01 00 FF FF handed to the dispatcher
+  bool FCargaConcluida = false;
   TListaDtcZintra FDtcZintraList;
   TListaReportZintra FPidZintraList;
   // ===== end of the command set and files private part

@@ -97,10 +97,14 @@ bool TClass_Vexlin::CarregarFLX(int _SistemaID) {
 
   QString erro;
   bool ok = false;
+  FCargaConcluida = false;
   if (EnviaAguarda("B3", dados, "55 B3", kCarregaAckMs, erro)) {
-    // "00" is in many frames: only the frame of opcode 00 says the script is loaded.
+    // A quick device's 01 00 FF FF may come in the acknowledgement's chunk and
+    // pass through the dispatcher, which notes it. "00" is in many frames: only
+    // the frame of opcode 00 says the script is loaded.
+    ok = FCargaConcluida;
     const qint64 inicio = Agora();
-    for (;;) {
+    while (!ok) {
       const qint64 resta = kCarregaFimMs - (Agora() - inicio);
       if (resta <= 0 || !AguardaComando("00", quint16(resta), erro)) break;
       if (Comando(FFrameConfirmado) == 0x00) {
@@ -121,6 +125,8 @@ bool TClass_Vexlin::CarregarFLX(int _SistemaID) {
   if (!erro.isEmpty()) TDebug::Linha("CarregarFLX: " + erro);
   return ok;
 }
+
+void TClass_Vexlin::DespCargaConcluida(const TTypeFrameVexlin&) { FCargaConcluida = true; }
 
 // ---------------------------------------------------------------- upload
 

@@ -282,3 +282,24 @@ TEST(Zintra, RegistrosDeDadosCurtosOuSemDoisPontos) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Arquivos, CargaConfirmadaNoMesmoTrechoQueOAck) {
+  // a quick device: the acknowledgement and 01 00 FF FF in one read
+  simv().RegistraComando(0xB3, [](sim::TClassSimVexlin& s, quint8 op, const QByteArray&) {
+    s.EnviaAck(op);
+    s.Envia(0x00);
+  });
+  RelogioRapido();
+  EXPECT_TRUE(vexlin->CarregarFLX(512));
+  EXPECT_TRUE(Enviados(0).contains("55 00"));
+  // a frame that only contains 00 does not count as loaded
+  simv().RegistraComando(0xB3, [](sim::TClassSimVexlin& s, quint8 op, const QByteArray&) {
+    s.EnviaAck(op);
+    s.Agenda(0, 0x52, QByteArray::fromHex("012C0001000200 03"));
+  });
+  EXPECT_FALSE(vexlin->CarregarFLX(512));
+}
+
+}  // namespace

@@ -172,3 +172,29 @@ TEST_F(SimuladorPty, SimuladorSomeNoMeioDoEnvio) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SimuladorPty, CargaDoScriptEInicioDaComunicacao) {
+  const QString porta = Inicia("{}");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  const QString origem = Documents() + "00512.flx";
+  WriteAll(origem, R"({"formato": "tovra-flx-json", "sistemaID": 512, "modelos": [{"modeloFlx": 300}],
+                       "parametros": [{"id": 1001, "formato": "81", "valor": "00 80 54 44"}]})");
+  TClass_Vexlin vexlin(Pastas::Logs());
+  ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));
+  ASSERT_TRUE(vexlin.GravaArquivo(origem, "00512.flx"));
+  TDebug::DefineAtivo(true);
+  vexlin.IniciaNovoDiagnostico();
+  ASSERT_TRUE(vexlin.Reset());
+  ASSERT_TRUE(vexlin.CarregarFLX(512)) << TDebug::Linhas().join("\n").toStdString();
+  vexlin.ProgramarModeloFLX(300);
+  vexlin.InicioComunicacao();
+  QElapsedTimer t;
+  t.start();
+  QString erro;
+  while (vexlin.ProtocoloAtivo() == TTypeStatusProtocolo::protNone && t.elapsed() < 10000) vexlin.FazerLeitura(erro);
+  EXPECT_EQ(vexlin.ProtocoloAtivo(), TTypeStatusProtocolo::protAtivo);
+}
+
+}  // namespace
