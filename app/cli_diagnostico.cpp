@@ -268,12 +268,12 @@ int Live(const TArgs& args) {
     for (int id : pids) l += "," + valores[id];
     Out(l);
   };
+  t.start();
   try {
     v->ComandoIniciaContinuo();
   } catch (const EVexlin& e) {
     Err(e.Texto());
   }
-  t.start();
   Espera(*v, int(segundos * 1000), [] { return false; });
   v->Event_DadosPidsRecebidos = nullptr;
   v->ComandoFinalizaContinuo();

@@ -146,6 +146,8 @@ void Sim::RegistraArquivos() {
       s.Agenda(kCargaMs, 0x5A);
       return;
     }
+    for (auto& k : script->falhas)
+      if (x.apagadas.contains(QString("%1:%2").arg(script->sistemaID).arg(k.codHexa))) k.presente = false;
     x.script = std::move(script);
     x.arquivoScript = nome;
     x.recentes.removeAll(nome);

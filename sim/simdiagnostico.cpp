@@ -245,8 +245,12 @@ void Sim::RegistraDiagnostico() {
   RegistraComando(0x15, [](Sim& s, quint8 op, const QByteArray&) {
     auto& x = s.Dispositivo();
     s.EnviaAck(op);
-    if (x.script)
-      for (auto& k : x.script->falhas) k.presente = false;
+    if (x.script) {
+      for (auto& k : x.script->falhas) {
+        k.presente = false;
+        x.apagadas.insert(QString("%1:%2").arg(x.script->sistemaID).arg(k.codHexa));
+      }
+    }
     s.Envia(0x38);
   });
   // live parameters

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -77,6 +78,7 @@ struct TSimDispositivo {
   QString arquivoScript;
   QByteArray modelo;  // the two bytes programmed with 0x11; empty before
   bool comunicando = false;
+  QSet<QString> apagadas;  // "system:code" of faults cleared: they stay cleared across loads
   QList<int> pids;  // configured live parameters
   bool continuo = false;
   qint64 proximoContinuo = 0;
