@@ -304,3 +304,45 @@ TEST_F(Comandos, TesteDesconhecidoDoScriptERecusado) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Comandos, CadaComandoEAceitoPeloSimulador) {
+  Diagnostico();
+  struct Caso {
+    const char* nome;
+    std::function<bool(TClass_Vexlin&)> chamada;
+  };
+  auto vale = [](auto f) { return [f](TClass_Vexlin& v) { f(v); return true; }; };
+  const std::vector<Caso> casos = {
+      {"ProgramarAdaptador", vale([](auto& v) { v.ProgramarAdaptador("06 01 10 0E 07 01"); })},
+      {"SelecionaTodosPids", vale([](auto& v) { v.SelecionaTodosPids(); })},
+      {"LimpaPIDS", [](auto& v) { return v.LimpaPIDS(); }},
+      {"ConfiguraAtuador", vale([](auto& v) { v.ConfiguraAtuador(7); })},
+      {"IniciaAtuador", [](auto& v) { return v.IniciaAtuador(7); }},
+      {"IncAtuador", vale([](auto& v) { v.IncAtuador(7); })},
+      {"DecAtuador", vale([](auto& v) { v.DecAtuador(7); })},
+      {"PassoAtuador", vale([](auto& v) { v.PassoAtuador(7); })},
+      {"FinalizaAtuador", vale([](auto& v) { v.FinalizaAtuador(7); })},
+      {"ConfiguraAjuste", vale([](auto& v) { v.ConfiguraAjuste(9); })},
+      {"IniciaAjuste", [](auto& v) { return v.IniciaAjuste(9); }},
+      {"IncAjuste", vale([](auto& v) { v.IncAjuste(9); })},
+      {"DecAjuste", vale([](auto& v) { v.DecAjuste(9); })},
+      {"PassoAjuste", vale([](auto& v) { v.PassoAjuste(9); })},
+      {"FinalizaAjuste", vale([](auto& v) { v.FinalizaAjuste(9); })},
+      {"ComandoIniciaContinuo", [](auto& v) { v.ComandoIniciaContinuo(); return v.EmContinuo(); }},
+      {"ComandoFinalizaContinuo", [](auto& v) { return v.ComandoFinalizaContinuo(); }},
+      {"DiagnosticoAtivo", [](auto& v) { return v.DiagnosticoAtivo(); }},
+      {"ConexaoAtiva", [](auto& v) { return v.ConexaoAtiva(); }},
+      {"RequestSetInfoDtc", [](auto& v) { return v.RequestSetInfoDtc(1, 1, "P0100", "Sensor", "Presente"); }},
+  };
+  RelogioRapido();  // a command the simulator ignored would fail at once, not slowly
+  for (const auto& c : casos) {
+    bool ok = false;
+    EXPECT_NO_THROW(ok = c.chamada(*vexlin)) << c.nome;
+    EXPECT_TRUE(ok) << c.nome;
+  }
+  EXPECT_FALSE(eventos.contains("PerdaComunicacao")) << eventos.join("|").toStdString();
+}
+
+}  // namespace
