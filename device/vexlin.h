@@ -18,6 +18,8 @@
 #include "device/eventos.h"
 #include "device/frame.h"
 #include "device/receptor.h"
+#include "device/equipamento.h"
+#include "device/zintra.h"
 
 namespace tovra {
 
@@ -136,6 +138,71 @@ class TClass_Vexlin {
   void DefineWaitingFile(bool _Valor) { FReceptor.WaitingFile = _Valor; }
   void LimpaAckComando() { FAckComandoRecebido = false; }
 
+  // ===== diagnostic command set (vexlin_comandos.cpp)
+  struct TDescritorComando;  // one row of the command table
+  // Preparing the device for a vehicle, faults, live parameters, actuator tests
+  // and adjustments, answers to the device's questions. Failures raise EVexlin,
+  // answer false or are only logged, row by row as the command table says.
+  void ProgramarAdaptador(const QString& _ProgramacaoV3);
+  void ProgramarModeloFLX(int _ID);
+  void InicioComunicacao();
+  void SolicitaFalhas();
+  void GetUCE();
+  void ApagaFalhas();
+  bool LimpaPIDS();
+  void SelecionaTodosPids();
+  void ConfiguraPID(int _ID);
+  void ComandoIniciaContinuo();
+  bool ComandoFinalizaContinuo();
+  void RespondeEntradaDados(const QString& _Dados, int _Tipo);
+  void RespondeInfoAdicional(const QString& _Comando, const QString& _BtnCod);
+  void ConfiguraAtuador(int _ID);
+  bool IniciaAtuador(int _ID);
+  void IncAtuador(int _ID);
+  void DecAtuador(int _ID);
+  void FinalizaAtuador(int _ID);
+  void PassoAtuador(int _ID);
+  void ConfiguraAjuste(int _ID);
+  bool IniciaAjuste(int _ID);
+  void IncAjuste(int _ID);
+  void DecAjuste(int _ID);
+  void FinalizaAjuste(int _ID);
+  void PassoAjuste(int _ID);
+
+  // ===== device files, information, diagnosis log, Zintra (vexlin_arquivos.cpp)
+  bool CarregarFLX(int _SistemaID);
+  // Raises EVexlin when the destination name breaks the 8.3 rule or has a
+  // character outside Windows-1252 (the device's character set).
+  bool GravaArquivo(const QString& _ArquivoOrigem, const QString& _ArquivoDestino);
+  quint64 ReadCRC(const QString& _Arquivo);
+  qint64 RequestFileSize(const QString& _FileName);
+  bool RequestFileBytes(const QString& _FileName);
+  bool GetInfo72();
+  quint32 NrSerie();
+  quint32 QtdDiagnosticos();
+  QString GetVersaoFLX();
+  QString VersaoFirmware();
+  int TipoEquipamento();  // TType_Equipamento value; 0 when the block cannot be read
+  int VersaoServicePack();
+  QString Idioma();
+  int EmpresaID();
+  QString UUID();
+  QString DataHoraV4();
+  void GravaDataHora(const QString& _DataHora);
+  bool RequestSetInfoLastSystem(quint8 infoID, const QString& text);
+  bool RequestSetInfoLastSystemEnd(int modelID, int systemID, bool diesel);
+  bool RequestStartLogV4(int modelID, int systemID, bool diesel, quint8 adapID, const QString& adapProg);
+  bool RequestSetInfoDtc(quint8 total, quint8 index, const QString& falhaPC, const QString& descricao,
+                         const QString& status);
+  bool RequestCheckZINTRA(int modelFlxID, int systemID, bool diesel);
+  bool RequestCheckZINTRA(int modelFlxID, int systemID);
+  bool RequestZINTRAType(quint8 typeID);
+  const TListaDtcZintra& DtcZintraList() const { return FDtcZintraList; }
+  const TListaReportZintra& PidZintraList() const { return FPidZintraList; }
+  // Packet size of uploads: 128 bytes over Bluetooth, 512 over a serial port.
+  int TamanhoPacote() const;
+  // ===== end of the command set and files block
+
   // Monotonic milliseconds; tests may replace the clock.
   std::function<qint64()> Relogio;
 
@@ -234,6 +301,23 @@ class TClass_Vexlin {
   std::unique_ptr<TClass_VexlinConexao> FConexao;
   HexaString FDadosUCE;
   qint64 FNowUltComando = 0;
+
+  // ===== command set and files: private part
+  bool ExecutaComando(const TDescritorComando& _C, const HexaString& _Dados, const QString& _Id = {},
+                      const HexaString& _Opcode = {});
+  void ComandoItem(const TDescritorComando& _C, int _ID);
+  bool LerCodUCE();
+  bool LerArquivo(qint64 _Qtd, QString& _Erro);
+  bool Consulta(const char* _Nome, const HexaString& _Op, const HexaString& _Dados, int _Timeout,
+                HexaString& _Resposta);
+  bool RegistroLog(const char* _Nome, const HexaString& _Op, const HexaString& _Dados);
+  HexaString DadosNomeArquivo(const QString& _Nome, const char* _Operacao, bool& _Ok);
+  void TrataZintra(const HexaString& _Dados);
+  void DespCargaConcluida(const TTypeFrameVexlin& f);  // 01 00 FF FF handed to the dispatcher
+  bool FCargaConcluida = false;
+  TListaDtcZintra FDtcZintraList;
+  TListaReportZintra FPidZintraList;
+  // ===== end of the command set and files private part
 };
 
 }  // namespace tovra

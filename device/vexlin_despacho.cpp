@@ -18,7 +18,8 @@ const std::array<TClass_Vexlin::TLinhaDespacho, 256>& TClass_Vexlin::TabelaDespa
     auto linha = [&t](std::initializer_list<int> ops, TLinhaDespacho f) {
       for (int op : ops) t[size_t(op)] = f;
     };
-    linha({0x00, 0x04, 0x42, 0x44, 0xB1, 0xBB, 0xCC, 0xF3, 0xF8}, &TClass_Vexlin::DespConsome);
+    linha({0x04, 0x42, 0x44, 0xB1, 0xBB, 0xCC, 0xF3, 0xF8}, &TClass_Vexlin::DespConsome);
+    linha({0x00}, &TClass_Vexlin::DespCargaConcluida);
     linha({0x14, 0x15}, &TClass_Vexlin::DespIdentificacaoUCE);
     linha({0x16, 0x17, 0x32, 0x34, 0x36}, &TClass_Vexlin::DespFalha);
     linha({0x1E}, &TClass_Vexlin::DespParamDisp);
@@ -186,10 +187,11 @@ void TClass_Vexlin::Desp5A(const TTypeFrameVexlin&) {
 }
 
 // Automatic-diagnosis frames: each restarts the limit of the running wait. Their
-// records are built by the device-files commands.
-void TClass_Vexlin::DespZintra(const TTypeFrameVexlin&) {
+// records are built in vexlin_arquivos.cpp.
+void TClass_Vexlin::DespZintra(const TTypeFrameVexlin& f) {
   TDebug::Linha("Comando 0x66 - ZINTRA");
   FDateTimeStartTimeout = Agora();
+  TrataZintra(Dados(f));
 }
 
 void TClass_Vexlin::DespAtuadorAjusteInvalido(const TTypeFrameVexlin&) { Dispara(Event_AtuadorAjusteInvalido); }

@@ -40,6 +40,22 @@ std::optional<TSimCenario> LeCenario(const QByteArray& json, QString& erro) {
       c.identidade.versaoBootloader = Texto(i, "versaoBootloader", c.identidade.versaoBootloader);
       c.identidade.idioma = Texto(i, "idioma", c.identidade.idioma);
     }
+    if (j.contains("dispositivo")) {
+      const J& d = j["dispositivo"];
+      auto& x = c.dispositivo;
+      x.servicePack = d.value("servicePack", x.servicePack);
+      x.empresaID = d.value("empresaID", x.empresaID);
+      x.uuid = Texto(d, "uuid", x.uuid);
+      x.relogio = Texto(d, "relogio", x.relogio);
+      x.arquivos = Texto(d, "arquivos", x.arquivos);
+      x.intervaloContinuoMs = d.value("intervaloContinuoMs", x.intervaloContinuoMs);
+      x.layoutFalhas = Texto(d, "layoutFalhas", x.layoutFalhas);
+      x.zintra = d.value("zintra", x.zintra);
+      x.qtdDiagnosticos = d.value("qtdDiagnosticos", x.qtdDiagnosticos);
+      static const QStringList layouts = {"16", "17", "32", "34", "36"};
+      if (!layouts.contains(x.layoutFalhas)) throw std::runtime_error("layoutFalhas deve ser 16, 17, 32, 34 ou 36");
+      if (x.relogio.size() != 12) throw std::runtime_error("relogio deve ter 12 dígitos");
+    }
     c.pronto = j.value("pronto", c.pronto);
     if (j.contains("falhas")) {
       const J& f = j["falhas"];

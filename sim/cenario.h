@@ -6,6 +6,9 @@
 //    "pronto": true,
 //    "falhas": {"silencio": false, "checksumErradoACada": 0, "lixoEntreFrames": "",
 //               "dividirEm": 0, "fecharNoComando": ""},
+//    "dispositivo": {"servicePack": 3, "empresaID": 1, "uuid": "00112233445566AA",
+//                    "relogio": "261211120000", "arquivos": "DIR", "intervaloContinuoMs": 100,
+//                    "layoutFalhas": "16", "zintra": true, "qtdDiagnosticos": 41},
 //    "reacoes": [{"comando": "80", "enviar": ["52 00 01 00 02 00 03"],
 //                 "antes": false, "vezes": 1}]}
 #include <QList>
@@ -40,8 +43,22 @@ struct TSimReacao {
   int vezes = 0;                    // how many times; 0 = every time
 };
 
+// The device's own data and the simulated vehicle's pace ("dispositivo" member).
+struct TSimDispositivoCfg {
+  int servicePack = 3;
+  int empresaID = 1;
+  QString uuid = "00112233445566AA";  // 16 hex digits, as the program shows it
+  QString relogio = "261211120000";     // YYMMDDHHNNSS
+  QString arquivos;                     // folder whose files the device holds from the start
+  int intervaloContinuoMs = 100;        // one 0x35 frame per interval while streaming
+  QString layoutFalhas = "16";          // fault frames: 16, 17, 32, 34 or 36
+  bool zintra = true;                   // automatic-diagnosis data for every loaded script
+  int qtdDiagnosticos = 41;
+};
+
 struct TSimCenario {
   TSimIdentidade identidade;
+  TSimDispositivoCfg dispositivo;
   bool pronto = true;               // sends the ready frame 0xCC after the link opens
   TSimFalhas falhas;
   QList<TSimReacao> reacoes;

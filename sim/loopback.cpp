@@ -34,6 +34,7 @@ bool TClassLoopbackSim::LerFrame(QString& _Erro) {
     Dispara(Event_Desconectado);
     return false;
   }
+  FSim.Tick();
   const QByteArray chunk = FSim.RetiraSaida(serial::kTamanhoLeitura);
   if (chunk.isEmpty()) return false;
   EntregaBytes(chunk);

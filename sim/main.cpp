@@ -1,7 +1,8 @@
 // tovra-devicesim: the Vexlin's side of the protocol on a pseudo-terminal.
 //
-//   tovra-devicesim [--scenario FILE.json] [--link PATH] [--transcript FILE.json]
+//   tovra-devicesim [--scenario FILE.json] [--link PATH] [--transcript FILE.json] [--files DIR]
 //
+// --files DIR: the device holds DIR's files (vehicle-system scripts) from the start.
 // The first output line is the slave tty path, for example /dev/pts/3; open it as
 // the serial port. --link also creates a symbolic link to it. The process runs
 // until it is terminated or the scenario closes the link; it then writes the
@@ -19,7 +20,7 @@ std::atomic<bool> g_parar{false};
 void AoSinal(int) { g_parar.store(true); }
 
 void Uso() {
-  std::fputs("usage: tovra-devicesim [--scenario FILE.json] [--link PATH] [--transcript FILE.json]\n", stderr);
+  std::fputs("usage: tovra-devicesim [--scenario FILE.json] [--link PATH] [--transcript FILE.json] [--files DIR]\n", stderr);
 }
 }  // namespace
 
@@ -27,13 +28,14 @@ int main(int argc, char** argv) {
   using namespace tovra::sim;
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments().mid(1);
-  QString cenarioArq, link, transcricao;
+  QString cenarioArq, link, transcricao, arquivos;
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto valor = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
     if (a == "--scenario") cenarioArq = valor();
     else if (a == "--link") link = valor();
     else if (a == "--transcript") transcricao = valor();
+    else if (a == "--files") arquivos = valor();
     else if (a == "--help" || a == "-h") { Uso(); return 0; }
     else { Uso(); return 2; }
   }
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     cenario = *c;
   }
   if (transcricao.isEmpty()) transcricao = cenario.transcricao;
+  if (!arquivos.isEmpty()) cenario.dispositivo.arquivos = arquivos;
 
   std::signal(SIGTERM, AoSinal);
   std::signal(SIGINT, AoSinal);

@@ -87,6 +87,7 @@ void TClassSimPty::Executa(const std::atomic<bool>& parar) {
       ::usleep(kAtrasoProntoMs * 1000);
       FSim.AoConectar();
     }
+    if (cliente) FSim.Tick();
     while (FSim.TemSaida()) {
       Escreve(FSim.RetiraSaida(sizeof buf));
       if (FSim.Cenario().falhas.dividirEm > 0 && FSim.TemSaida()) ::usleep(kPausaDivisaoMs * 1000);

@@ -34,17 +34,26 @@ void TClassSimVexlin::RegistraPadrao() {
   });
   RegistraComando(0x76, [](TClassSimVexlin& s, quint8, const QByteArray&) { ++s.HardResets; });
   RegistraComando(0x55, [](TClassSimVexlin&, quint8, const QByteArray&) {});  // the program's acks
+  RegistraDiagnostico();
+  RegistraArquivos();
+  if (!FCenario.dispositivo.arquivos.isEmpty()) CarregaPasta(FCenario.dispositivo.arquivos);
 }
 
 void TClassSimVexlin::AoConectar() {
   FEntrada.clear();
   FSaida.clear();
+  FDisp.recebendo = false;  // a half-received upload is dropped
+  FDisp.continuo = false;
+  FDisp.agendados.clear();
   if (FCenario.pronto) Envia(0xCC);
 }
 
 void TClassSimVexlin::AoDesconectar() {
   FEntrada.clear();
   FSaida.clear();
+  FDisp.recebendo = false;
+  FDisp.upload.clear();
+  FDisp.continuo = false;
 }
 
 void TClassSimVexlin::Registra(const QString& dir, const QByteArray& frame, const QString& nota) {
@@ -56,6 +65,10 @@ void TClassSimVexlin::Recebe(const QByteArray& bytes) {
   FEntrada.append(bytes);
   qsizetype p = 0;
   while (p < FEntrada.size()) {
+    if (FDisp.recebendo) {
+      p += ConsomeUpload(p);
+      continue;
+    }
     const int n = static_cast<unsigned char>(FEntrada[p]);
     if (n == 0) {
       Registra("rx", FEntrada.mid(p, 1), QString::fromUtf8("inválido"));

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "sim/cenario.h"
+#include "sim/simdispositivo.h"
 
 namespace tovra::sim {
 
@@ -56,6 +57,19 @@ class TClassSimVexlin {
   QByteArray TranscricaoJson() const;
   bool SalvaTranscricao(const QString& caminho) const;
 
+  // ===== the diagnostic command set, files and information (simdiagnostico.cpp, simarquivos.cpp)
+  TSimDispositivo& Dispositivo() { return FDisp; }
+  const TSimDispositivo& Dispositivo() const { return FDisp; }
+  // Time passes: frames that fell due and live-value streams go out. The links
+  // call it at every poll.
+  void Tick();
+  // Queues a frame to go out once ms milliseconds have passed.
+  void Agenda(qint64 ms, quint8 op, const QByteArray& dados = {});
+  qint64 Ms() const { return FRelogio.elapsed(); }
+  // Loads a folder's files into the store (scripts of the demo catalogue).
+  int CarregaPasta(const QString& pasta);
+  // ===== end of the command set block
+
   // What the device saw (for tests and the transcript).
   QList<QByteArray> FramesRecebidos;  // whole frames, in order
   int Resets = 0;
@@ -63,6 +77,10 @@ class TClassSimVexlin {
 
  private:
   void RegistraPadrao();
+  void RegistraDiagnostico();
+  void RegistraArquivos();
+  qsizetype ConsomeUpload(qsizetype p);  // raw upload bytes from FEntrada[p]; answers how many
+  void Transmite();                       // the 0x35 stream's next frames
   void TrataFrame(const QByteArray& frame);
   void Reage(quint8 op, bool antes);
   void Registra(const QString& dir, const QByteArray& frame, const QString& nota = {});
@@ -76,6 +94,7 @@ class TClassSimVexlin {
   bool FLinkFechado = false;
   QList<TSimRegistro> FTranscricao;
   QElapsedTimer FRelogio;
+  TSimDispositivo FDisp;
 };
 
 }  // namespace tovra::sim

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "common/pastas.h"
 #include "common/debug.h"
+#include "device/crc.h"
 #include "device/vexlin.h"
 #include "tests/support/testsupport.h"
 
@@ -120,6 +122,132 @@ TEST_F(SimuladorPty, ProbeDaLinhaDeComando) {
   ASSERT_TRUE(cli.waitForFinished(30000));
   EXPECT_EQ(cli.exitCode(), 1);
   EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError()).contains("no such port"));
+}
+
+}  // namespace
+
+namespace {
+
+QByteArray Script200K() {
+  QByteArray b;
+  b.reserve(200 * 1024);
+  for (int i = 0; b.size() < 200 * 1024; ++i) b += QByteArray::number(i * 2654435761u) + (i % 13 ? ' ' : '\n');
+  b.truncate(200 * 1024);
+  return b;
+}
+
+TEST_F(SimuladorPty, Envio200KBConfirmadoPeloCrc) {
+  const QString porta = Inicia("{}");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  const QByteArray conteudo = Script200K();
+  const QString origem = Documents() + "00512.flx";
+  WriteAll(origem, conteudo);
+  TClass_Vexlin vexlin(Pastas::Logs());
+  ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));
+  int progresso = 0;
+  vexlin.Event_StatusTemp = [&](const QString&, quint16) { ++progresso; };
+  ASSERT_TRUE(vexlin.GravaArquivo(origem, "00512.flx"));
+  EXPECT_EQ(progresso, 400 / 10 + 1);  // 400 packets of 512 bytes: every tenth, then the closing notice
+  EXPECT_EQ(vexlin.ReadCRC("00512.FLX"), CalcCRC64Bytes(conteudo.constData(), conteudo.size()));
+  EXPECT_TRUE(vexlin.ConexaoAtiva());
+}
+
+TEST_F(SimuladorPty, SimuladorSomeNoMeioDoEnvio) {
+  const QString porta = Inicia("{}");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  const QString origem = Documents() + "00513.flx";
+  WriteAll(origem, Script200K());
+  TClass_Vexlin vexlin(Pastas::Logs());
+  ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));
+  int progresso = 0;
+  vexlin.Event_StatusTemp = [&](const QString&, quint16) {
+    if (++progresso == 10) {  // a quarter of the way: the device goes away
+      proc.kill();
+      proc.waitForFinished(5000);
+    }
+  };
+  QElapsedTimer t;
+  t.start();
+  EXPECT_FALSE(vexlin.GravaArquivo(origem, "00513.flx"));
+  EXPECT_LT(t.elapsed(), 25000);  // the closing wait (20 s) at most, no hang
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SimuladorPty, CargaDoScriptEInicioDaComunicacao) {
+  const QString porta = Inicia("{}");
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  const QString origem = Documents() + "00512.flx";
+  WriteAll(origem, R"({"formato": "tovra-flx-json", "sistemaID": 512, "modelos": [{"modeloFlx": 300}],
+                       "parametros": [{"id": 1001, "formato": "81", "valor": "00 80 54 44"}]})");
+  TClass_Vexlin vexlin(Pastas::Logs());
+  ASSERT_TRUE(vexlin.LocalizarVexlinNaUSB(porta));
+  ASSERT_TRUE(vexlin.GravaArquivo(origem, "00512.flx"));
+  TDebug::DefineAtivo(true);
+  vexlin.IniciaNovoDiagnostico();
+  ASSERT_TRUE(vexlin.Reset());
+  ASSERT_TRUE(vexlin.CarregarFLX(512)) << TDebug::Linhas().join("\n").toStdString();
+  vexlin.ProgramarModeloFLX(300);
+  vexlin.InicioComunicacao();
+  QElapsedTimer t;
+  t.start();
+  QString erro;
+  while (vexlin.ProtocoloAtivo() == TTypeStatusProtocolo::protNone && t.elapsed() < 10000) vexlin.FazerLeitura(erro);
+  EXPECT_EQ(vexlin.ProtocoloAtivo(), TTypeStatusProtocolo::protAtivo);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SimuladorPty, DiagnosticoPelaLinhaDeComando) {
+  QDir().mkpath(Documents() + "flx");
+  WriteAll(Documents() + "flx/00512.flx",
+           R"({"formato": "tovra-flx-json", "sistemaID": 512, "modelos": [{"modeloFlx": 300}],
+               "falhas": [{"scannerID": 200, "codHexa": "100", "presente": true, "status": 1}],
+               "parametros": [{"id": 1001, "formato": "81", "valor": "00 80 54 44"}]})");
+  const QString porta = Inicia(QString(R"({"dispositivo": {"arquivos": "%1flx"}})").arg(Documents()).toUtf8());
+  ASSERT_FALSE(porta.isEmpty()) << Diagnostico().toStdString();
+  QString raiz = test::BinaryDir();
+  if (raiz.isEmpty()) raiz = QCoreApplication::applicationDirPath() + "/../..";
+  auto roda = [&](QStringList args, QString& saida) {
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TOVRA_DOCUMENTS", Documents());
+    cli.setProcessEnvironment(env);
+    args << "--port" << porta;
+    cli.start(raiz + "/app/tovra-cli", args);
+    EXPECT_TRUE(cli.waitForFinished(60000));
+    saida = QString::fromUtf8(cli.readAllStandardOutput());
+    return cli.exitCode();
+  };
+  const QStringList prep = {"--system", "512", "--model", "300", "--adapter", "06 01 10 0E 07 01"};
+  QString s;
+  EXPECT_EQ(roda({"info"}, s), 0);
+  EXPECT_TRUE(s.contains("model:         Quadrel2 (5)")) << s.toStdString();
+  EXPECT_TRUE(s.contains("diagnoses:     41")) << s.toStdString();
+  EXPECT_EQ(roda(QStringList{"faults"} + prep, s), 0);
+  EXPECT_TRUE(s.contains("faults: 1\n16  code 01 00  status 01  message 00")) << s.toStdString();
+  EXPECT_EQ(roda(QStringList{"live"} + prep + QStringList{"--pids", "1001", "--seconds", "1"}, s), 0);
+  const QStringList linhas = s.split('\n', Qt::SkipEmptyParts);
+  ASSERT_GE(linhas.size(), 3) << s.toStdString();
+  EXPECT_EQ(linhas[0], "t_ms,1001");
+  const double v = linhas[1].section(',', 1).toDouble();
+  EXPECT_NEAR(v, 850.0, 30.0) << s.toStdString();
+  EXPECT_EQ(roda(QStringList{"clear"} + prep, s), 0);
+  EXPECT_EQ(roda(QStringList{"faults"} + prep, s), 0);
+  EXPECT_TRUE(s.startsWith("faults: 0")) << s.toStdString();
+
+  const QByteArray bytes = "conteudo de teste\n";
+  WriteAll(Documents() + "t.txt", bytes);
+  EXPECT_EQ(roda({"upload", Documents() + "t.txt", "--as", "T.TXT"}, s), 0);
+  EXPECT_EQ(roda({"crc", "T.TXT"}, s), 0);
+  EXPECT_EQ(s.trimmed(), QString::number(CalcCRC64Bytes(bytes.constData(), bytes.size())));
+  EXPECT_EQ(roda({"read", "T.TXT"}, s), 0);
+  EXPECT_EQ(s.toUtf8(), bytes);
+  EXPECT_EQ(roda({"upload", Documents() + "t.txt", "--as", "NOMELONGO9.TXT"}, s), 1);
 }
 
 }  // namespace
