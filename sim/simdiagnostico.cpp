@@ -3,6 +3,7 @@
 // control-unit identification, fault frames in the five layouts, the list of
 // available parameters, 0x35 streams, actuator and adjustment dialogues with
 // their user messages and keep-alive control, and the Zintra streams.
+#include <map>
 #include <QtMath>
 #include <cstring>
 #include <nlohmann/json.hpp>
@@ -227,17 +228,27 @@ void Sim::RegistraDiagnostico() {
       } else if (layout == "34") {
         for (const auto& k : f) s.Envia(0x34, m + BytesCodigo(k.codHexa).rightJustified(2, '\0').right(2));
       } else {
+        // A page holds the scanner ids of one byte: 256 for the generic layout; 128 for
+        // the old one, whose top bit is the status (set: present). The generic layout
+        // carries the status in the high nibble of its status byte.
         const bool generico = layout == "32";
-        for (qsizetype i = 0, pagina = 1; i < f.size() || (i == 0 && f.isEmpty()); i += 20, ++pagina) {
-          const qsizetype n = std::min<qsizetype>(20, f.size() - i);
-          QByteArray d = m + B({0, 0, int(pagina), int(n)});
-          for (qsizetype k = i; k < i + n; ++k) {
-            d += char(f[k].scannerID);
-            if (generico) d += B({f[k].status, 0});
+        const int base = generico ? 256 : 128;
+        std::map<int, QByteArray> paginas;
+        std::map<int, int> quantos;
+        for (const auto& k : f) {
+          const int pagina = int(k.scannerID) / base;
+          const int byte = int(k.scannerID) % base;
+          QByteArray& d = paginas[pagina];
+          if (generico) {
+            d += B({byte, (k.status & 0x0F) << 4, 0});
+          } else {
+            d += char(byte | (k.status == 0 ? 0x80 : 0));
           }
-          s.Envia(generico ? 0x32 : 0x36, d);
-          if (f.isEmpty()) break;
+          ++quantos[pagina];
         }
+        if (paginas.empty()) s.Envia(generico ? 0x32 : 0x36, m + B({0, 0, 0, 0}));
+        for (const auto& [pagina, dados] : paginas)
+          s.Envia(generico ? 0x32 : 0x36, m + B({0, 0, pagina, quantos[pagina]}) + dados);
       }
     }
     s.Envia(0x37);

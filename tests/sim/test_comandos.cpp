@@ -187,9 +187,9 @@ TEST_F(Comandos, CadaLayoutDeFrameDeFalhas) {
   const std::vector<CasoLayout> casos = {
       {"16", {"01 00|01|00", "45 61|00|00"}},
       {"17", {"01 00|01|00 00", "45 61|00|00 00"}},
-      {"32", {"C8|01|00", "C9|00|00"}},
+      {"32", {"C8|10|00", "C9|00|00"}},  // scanner ids 200 and 201 on page 0, status in the high nibble
       {"34", {"01 00||", "45 61||"}},
-      {"36", {"C8||", "C9||"}},
+      {"36", {"48||", "C9||"}},  // page 1 (ids 128..255): 200 and 201 less 128, top bit set when present
   };
   for (const auto& c : casos) {
     sim::TSimCenario cen;
