@@ -6,6 +6,7 @@
 #include "device/hexa.h"
 #include "device/resultados.h"
 #include "device/transporte.h"
+#include "diagnosis/carga_catalogo.h"
 
 namespace tovra {
 
@@ -58,6 +59,18 @@ void TClassDiagVexlin::SetEvent_DebugStatus(TEvent_RetornaStr handler) {
   FVexlin->Event_DebugStatus = [this](const QString& t) {
     if (FEvent_DebugStatus) FEvent_DebugStatus(t);
   };
+}
+
+bool TClassDiagVexlin::CarregaListas(TCatalogo& cat, qint64 _Modelo, qint64 _Sistema) {
+  FAtuadorEmUso = FAjusteEmUso = nullptr;
+  TGruposAssociacao g;
+  if (!cat.GruposAssociacao(_Modelo, _Sistema, g)) return false;
+  CarregaListaFalhas(cat, g, FListaFalhasDTB);
+  CarregaListaParametros(cat, _Modelo, _Sistema, FParametrosSVG);
+  CarregaListaParametrosVG(cat, _Modelo, _Sistema, FParametrosCVG);
+  CarregaListaAtuadores(cat, g, FListaAtuadores);
+  CarregaListaAjustes(cat, g, FListaAjustes);
+  return true;
 }
 
 // ---------------------------------------------------------------- faults

@@ -17,6 +17,7 @@
 namespace tovra {
 
 class ITransporteVexlin;
+class TCatalogo;
 
 class TClassDiagVexlin {
  public:
@@ -36,6 +37,11 @@ class TClassDiagVexlin {
   TListaAtuadoresAjustes& ListaAjustes() { return FListaAjustes; }
   TClassAtuadorAjuste* AtuadorEmUso() const { return FAtuadorEmUso; }
   TClassAtuadorAjuste* AjusteEmUso() const { return FAjusteEmUso; }
+
+  // Opening a system: the catalogue's faults, list and graph parameters, actuator
+  // tests and adjustments of the association replace the lists; no test stays in
+  // use. False when the catalogue has no such association.
+  bool CarregaListas(TCatalogo& cat, qint64 _Modelo, qint64 _Sistema);
 
   // Receives the device's progress texts.
   void SetEvent_DebugStatus(TEvent_RetornaStr handler);

@@ -14,6 +14,7 @@
 #include "diagnosis/flx.h"
 #include "sim/loopback.h"
 #include "sim/simvexlin.h"
+#include "device/hexa.h"
 #include "tests/support/testsupport.h"
 
 namespace tovra {
@@ -55,9 +56,7 @@ class SessaoCatalogo : public test::DocumentsFixture {
     s = std::make_unique<TClassDiagVexlin>(Pastas::Logs(), std::make_unique<sim::TClassLoopbackSim>(*FSim));
     s->Vexlin().Conectar("/dev/ttyUSB0", TTypeConexao::tcUSB);
     TCatalogo cat(dm);
-    TGruposAssociacao g;
-    ASSERT_TRUE(cat.GruposAssociacao(kModelo, kSistema, g));
-    CarregaListaFalhas(cat, g, s->ListaFalhasDTB());
+    ASSERT_TRUE(s->CarregaListas(cat, kModelo, kSistema));
     ASSERT_FALSE(s->ListaFalhasDTB().IsEmpty());
     TClass_Vexlin& v = s->Vexlin();
     v.IniciaNovoDiagnostico();
@@ -132,6 +131,85 @@ TEST_F(SessaoCatalogo, FaultsOfEveryLayoutReachTheFaultView) {
   EXPECT_TRUE(porLayout["36"].contains("C8|CodigoReservado||"));
   // The reserved old layout is never looked up: its code keeps its leading zeros.
   EXPECT_EQ(porLayout["34"], (QStringList{"0105|CodigoReservado||", "0120|CodigoReservado||", "0100|CodigoReservado||"}));
+}
+
+// Opcode and data of the frames the device received since n.
+// (The program's acknowledgements of the device's own frames, 0x55, are left out.)
+QStringList Depois(const sim::TClassSimVexlin& sim, int n) {
+  QStringList r;
+  for (int i = n; i < sim.FramesRecebidos.size(); ++i) {
+    const QString op = FromBytes(sim.FramesRecebidos[i].mid(1, 1));
+    if (op != "55") r << op;
+  }
+  return r;
+}
+
+TEST_F(SessaoCatalogo, OpeningASystemFillsTheLists) {
+  Abre("16");
+  EXPECT_FALSE(s->ParametrosSVG().IsEmpty());
+  EXPECT_FALSE(s->ListaAtuadores().IsEmpty());
+  EXPECT_FALSE(s->ListaAjustes().IsEmpty());
+  TCatalogo cat(dm);
+  EXPECT_FALSE(s->CarregaListas(cat, 999999, kSistema));
+}
+
+TEST_F(SessaoCatalogo, TestSequencesAsTheDeviceSeesThem) {
+  Abre("16");
+  struct Familia {
+    bool ajuste;
+    const char* configura;
+    const char* inicia;
+    const char* finaliza;
+  };
+  for (const Familia& f : {Familia{false, "20", "21", "24"}, Familia{true, "27", "28", "2B"}}) {
+    TListaAtuadoresAjustes& lista = f.ajuste ? s->ListaAjustes() : s->ListaAtuadores();
+    for (TClassAtuadorAjuste& t : lista) {
+      if (t.FID < 0) continue;
+      f.ajuste ? s->SetAjuste(t.FID) : s->SetAtuador(t.FID);
+      int n = FSim->FramesRecebidos.size();
+      ASSERT_TRUE(f.ajuste ? s->ComandosIniciaAjuste() : s->ComandosIniciaAtuador()) << t.FID;
+      // Clear the parameters, configure the test, each watched parameter, start
+      // when the test starts running at once, then the stream when it watches any.
+      QStringList esperado{"36", f.configura};
+      for (int i = 0; i < t.FListaParam.Count(); ++i) esperado << "30";
+      if (t.FIniciaExecutando == 1) esperado << f.inicia;
+      if (t.TemParam()) esperado << "31";
+      EXPECT_EQ(Depois(*FSim, n), esperado) << (f.ajuste ? "adjustment " : "actuator ") << t.FID;
+      EXPECT_EQ(t.FIniciado, t.FIniciaExecutando == 1) << t.FID;
+      // Finishing: stop the stream, finish the test, clear the parameters.
+      n = FSim->FramesRecebidos.size();
+      f.ajuste ? s->FinalizaAjuste() : s->FinalizaAtuador();
+      QStringList fim;
+      if (t.TemParam()) fim << "32";
+      fim << f.finaliza;
+      if (t.TemParam()) fim << "36";
+      EXPECT_EQ(Depois(*FSim, n), fim) << t.FID;
+      s->AtuadorAjusteFinalizado();
+      EXPECT_EQ(s->AtuadorEmUso(), nullptr);
+    }
+  }
+}
+
+TEST_F(SessaoCatalogo, TheStreamUpdatesVisibleParametersOnly) {
+  Abre("16");
+  // List parameters that are no graph parameter too (those are looked up first).
+  std::vector<TClassParametro*> soLista;
+  for (TClassParametro& p : s->ParametrosSVG())
+    if (!s->GetParamCVG(p.FID)) soLista.push_back(&p);
+  ASSERT_GE(soLista.size(), 2u);
+  TClassParametro& visivel = *soLista[0];
+  TClassParametro& oculto = *soLista[1];
+  visivel.FVisible = true;
+  const int n = FSim->FramesRecebidos.size();
+  ASSERT_TRUE(s->IniciarContinuoVisible({static_cast<int>(visivel.FID), static_cast<int>(oculto.FID)}));
+  EXPECT_EQ(Depois(*FSim, n), (QStringList{"32", "36", "30", "30", "31"}));
+  ASSERT_TRUE(Ate([&] { return !visivel.Value().isEmpty(); }));
+  EXPECT_NE(oculto.Formato(), 0) << "a hidden parameter still learns its format";
+  // Later passes move the visible value and leave the hidden one as it was.
+  const QString v1 = visivel.Value(), o1 = oculto.Value();
+  EXPECT_TRUE(Ate([&] { return visivel.Value() != v1; }));
+  EXPECT_EQ(oculto.Value(), o1);
+  s->FinalizaContinuo();
 }
 
 }  // namespace
