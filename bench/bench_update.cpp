@@ -4,6 +4,9 @@
 //   build/tools/tovra-gera_catalogo_grande          # once: writes data/fullscale/
 //   build/bench/bench_update                         # TOVRA_FULLSCALE_DIR overrides the folder
 //
+// Both sides build the same database, the catalogue's indexes included;
+// TOVRA_BENCH_REFERENCIA_SEM_INDICES=1 gives the tool bare tables instead.
+//
 // The update runs as the program runs it: the release (one stored zip per SQL file
 // and the CRC list) is served by the stand-in server on 127.0.0.1, the engine
 // downloads and unpacks it and then applies every table. The apply phase is timed
@@ -142,7 +145,9 @@ int main(int argc, char** argv) {
     QFile s(script);
     s.open(QIODevice::WriteOnly);
     for (const TClassNorvikTable& tab : conf->FListaDeTabelas) s.write((tab.GetCreateToSqLite() + "\n").toUtf8());
-    for (const QString& i : indices) s.write((i + "\n").toUtf8());
+    // TOVRA_BENCH_REFERENCIA_SEM_INDICES=1: the tool fills bare tables (less work than the program).
+    if (!qEnvironmentVariableIsSet("TOVRA_BENCH_REFERENCIA_SEM_INDICES"))
+      for (const QString& i : indices) s.write((i + "\n").toUtf8());
     s.write("BEGIN;\n");
     for (const QString& a : todos) {
       QFile f(a);

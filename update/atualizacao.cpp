@@ -328,8 +328,19 @@ void TClassAtualizacao::AplicaTabela(TClassArquivosPorTabela& t, int pos, int to
   FDm->StartTransaction();
   const QString apaga = "DELETE FROM " + SqlIdentificador(t.FNomeTabela);
   TDebug::Linha("Apagando dados da tabela: " + t.FNomeTabela + " - " + apaga);
+  // The table's indexes are dropped for the refill and built again before the
+  // commit, inside the same transaction: building an index once is far cheaper
+  // than keeping it up to date row by row, and a rollback restores them with the rows.
+  QStringList indices;
   try {
     FDm->Exec(apaga);
+    TQueryRef q = FDm->Search(
+        "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL AND tbl_name = ? COLLATE NOCASE",
+        {t.FNomeTabela});
+    for (q->First(); !q->Eof(); q->Next()) {
+      indices << q->Field(1).AsString();
+      FDm->Exec("DROP INDEX " + SqlIdentificador(q->Field(0).AsString()));
+    }
   } catch (const std::exception& e) {
     TDebug::Linha("Falha na tabela: " + t.FNomeTabela + " - " + Msg(e));
     erro += t.FNomeTabela + "\n";
@@ -371,6 +382,14 @@ void TClassAtualizacao::AplicaTabela(TClassArquivosPorTabela& t, int pos, int to
       PorcDownload(Porcento(linha, linhas.size()));
     }
     PorcDownload(100);
+  }
+  try {
+    for (const QString& i : indices) FDm->Exec(i);
+  } catch (const std::exception& e) {
+    TDebug::Linha("Falha na tabela: " + t.FNomeTabela + " - " + Msg(e));
+    erro += t.FNomeTabela + "\n";
+    desfaz();
+    return;
   }
   FDm->Commit();
 }

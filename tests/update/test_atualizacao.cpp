@@ -248,6 +248,10 @@ TEST_F(AtualizacaoTest, AnEmptyTableOrAMissingZipMakesItsTableStale) {
 
 TEST_F(AtualizacaoTest, ABatchThatFailsRollsBackOnlyItsTable) {
   ASSERT_TRUE(AtualizaTudo());
+  const QString sqlIndices = "SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY name";
+  FDm->Exec("CREATE INDEX IF NOT EXISTS TESTE_MODELOS_NOME ON MODELOS (NOME)");
+  FDm->Exec("CREATE INDEX IF NOT EXISTS TESTE_MONTADORAS_NOME ON MONTADORAS (NOME)");
+  const QStringList indices = Coluna(sqlIndices);
   // The second of three files breaks at line 151 (its second batch of 100).
   QByteArray ruim = Modelos(1001, 150) + "INSERT INTO MODELOS VALUES (sintaxe errada;\r\n" + Modelos(1200, 5);
   Tabela("MODELOS", {{"modelos_01.sql", Modelos(1, 150, "Outro")}, {"modelos_02.sql", ruim},
@@ -265,6 +269,8 @@ TEST_F(AtualizacaoTest, ABatchThatFailsRollsBackOnlyItsTable) {
   EXPECT_EQ(Coluna("SELECT NOME FROM MODELOS WHERE ID = 1"), QStringList{"Modelo 1"});
   EXPECT_EQ(Coluna("SELECT NOME FROM MONTADORAS"), QStringList{"Nova"});
   EXPECT_FALSE(QFile::exists(Pastas::Files() + "modelos_02.zip"));
+  // The indexes dropped for the refill are back, in the refilled table and in the rolled-back one.
+  EXPECT_EQ(Coluna(sqlIndices), indices);
   // The failing file is not inserted, so the next check marks it again.
   TDebug::DefineAtivo(true);
   TClassAtualizacao& b = Inicia();
