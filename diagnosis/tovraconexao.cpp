@@ -17,6 +17,14 @@ namespace {
 
 QString U(const char* s) { return QString::fromUtf8(s); }
 void Linha(const QString& s) { TDebug::Linha(s); }
+// A dump that cannot be written must not turn a handled failure into another one.
+void Dump(const QString& label) {
+  try {
+    TDebug::SalvaDump(label);
+  } catch (const std::exception& e) {
+    TDebug::Linha("SalvaDump " + label + ": " + QString::fromUtf8(e.what()));
+  }
+}
 
 TInfoEquipamento& Info() {
   static TInfoEquipamento i;
@@ -141,7 +149,8 @@ void TClassTovraConexao::Conecta() {
     }
   } catch (const std::exception& e) {
     FLastError = "Ex - Conecta: " + TextoDe(e);
-    TDebug::Erro(FLastError, "TClassTovraConexao_Conecta");
+    Linha(FLastError);
+    Dump("TClassTovraConexao_Conecta");
     CallResult(false);
   }
 }
@@ -172,7 +181,8 @@ void TClassTovraConexao::TentaConexaoBluetooth() {
     v.LocalizarBTVexlin();
   } catch (const std::exception& e) {
     FLastError = "Ex - Ao localizar BT: " + TextoDe(e);
-    TDebug::Erro(FLastError, "TClassTovraConexao_TentaConexaoBluetooth");
+    Linha(FLastError);
+    Dump("TClassTovraConexao_TentaConexaoBluetooth");
     CallResult(false);
   }
 }
@@ -201,7 +211,8 @@ void TClassTovraConexao::StartSeachBT() {
     v.LocalizarBTVexlin();
   } catch (const std::exception& e) {
     FLastError = "Ex - Ao localizar BT: " + TextoDe(e);
-    TDebug::Erro(FLastError, "TClassTovraConexao_StartSeachBT");
+    Linha(FLastError);
+    Dump("TClassTovraConexao_StartSeachBT");
     CallResult(false);
   }
 }
@@ -324,7 +335,7 @@ void TClassTovraConexao::ConectarBT(const QString& _Name) {
     if (FResultadoChamado) return;  // the checks after the link already answered
     FLastError = "Ex - Ao conectar BT: " + TextoDe(e);
     Linha(FLastError);
-    TDebug::SalvaDump("TClassTovraConexao_ConectarBT");
+    Dump("TClassTovraConexao_ConectarBT");
     CallResult(false);
     return;
   }
@@ -333,7 +344,7 @@ void TClassTovraConexao::ConectarBT(const QString& _Name) {
   if (!FResultadoChamado && !(FDiag && FDiag->Vexlin().Conectado())) {
     FLastError = U("Ex - Ao conectar BT: não foi possível conectar com ") + _Name;
     Linha(FLastError);
-    TDebug::SalvaDump("TClassTovraConexao_ConectarBT");
+    Dump("TClassTovraConexao_ConectarBT");
     CallResult(false);
   }
 }
@@ -360,7 +371,7 @@ void TClassTovraConexao::OnConectado() {
   } catch (const std::exception& e) {
     FLastError = "Ex - Ao obter tipo equipamento: " + TextoDe(e);
     Linha(FLastError);
-    TDebug::SalvaDump("ClassTovraConexao_OnConectado");
+    Dump("ClassTovraConexao_OnConectado");
     CallResult(false);
   }
 }
@@ -385,7 +396,7 @@ bool TClassTovraConexao::SalvaInfoConfLocal() {
     if (nr == 0) {
       FLastError = U("Não foi possível obter número de série do equipamento.");
       Linha("NrSerie Zerado");
-      TDebug::SalvaDump("SalvaInfoConfLocal_NrSerie");
+      Dump("SalvaInfoConfLocal_NrSerie");
       return false;
     }
     EscreveConfString(conf::kEquipamento, conf::kNrSerie, QString::number(nr));
@@ -397,7 +408,7 @@ bool TClassTovraConexao::SalvaInfoConfLocal() {
   } catch (const std::exception& e) {
     FLastError = "Ex - SalvaInfoConfLocal: " + TextoDe(e);
     Linha(FLastError);
-    TDebug::SalvaDump("SalvaInfoConfLocal");
+    Dump("SalvaInfoConfLocal");
     return false;
   }
 }
@@ -426,7 +437,7 @@ bool TClassTovraConexao::AtualizaDebugInfoEquip() {
   } catch (const std::exception& e) {
     FLastError = "Ex - Ao adicionar info debug: " + TextoDe(e);
     Linha(FLastError);
-    TDebug::SalvaDump("TClassTovraConexao_AtualizaDebugInfoEquip");
+    Dump("TClassTovraConexao_AtualizaDebugInfoEquip");
     CallResult(false);
     return false;
   }
@@ -437,7 +448,7 @@ void TClassTovraConexao::OnFatalError() {
   // Outside an attempt the link loss belongs to the screen that owns the device.
   if (!FEmTentativa || FResultadoChamado) return;
   FLastError = "Falha desconhecida";
-  TDebug::SalvaDump("ClassTovraConexao_OnFatalError");
+  Dump("ClassTovraConexao_OnFatalError");
   CallResult(false);
 }
 
@@ -487,7 +498,7 @@ bool TClassTovraConexao::CriaDiag() {
     FDiag.reset();
     FLastError = "Ex - Ao criar objeto de conexão: " + TextoDe(e);
     Linha(FLastError);
-    TDebug::SalvaDump("TClassTovraConexao_CriaDiag");
+    Dump("TClassTovraConexao_CriaDiag");
     CallResult(false);
     return false;
   }
@@ -503,7 +514,7 @@ bool TClassTovraConexao::DestroyDiag() {
   } catch (const std::exception& e) {
     FLastError = "Ex - Ao destruir objeto de conexão: " + TextoDe(e);
     Linha(FLastError);
-    TDebug::SalvaDump("TClassTovraConexao_DestroyDiag");
+    Dump("TClassTovraConexao_DestroyDiag");
     return false;
   }
 }
