@@ -350,19 +350,30 @@ TEST_F(Conexao, DescobertaEEscolhaNaLista) {
   EXPECT_EQ(bt->PedidosPareamento, 1);
 }
 
-TEST_F(Conexao, PareamentoRecusadoFalha) {
-  auto d = Disp("BT-00005", false);
-  d.Pareamento = sim::TSimPareamento::Recusa;
-  dispositivosBT = {d, Disp("BT-00006", false)};
-  Lembra("BLUETOOTH", "", "");
-  c->Conecta();
-  ConcluiDescoberta();
-  ASSERT_TRUE(Ate([this] { return !listaMostrada.isEmpty(); }));
-  eventosLista.FEventSelected("BT-00005");
-  EXPECT_FALSE(Resultado());
-  EXPECT_TRUE(c->LastError().startsWith("Ex - Ao conectar BT: O pareamento com o device BT-00005 foi recusado"))
-      << c->LastError().toStdString();
-  EsperaFalhaLimpa();
+TEST_F(Conexao, PareamentoQueNaoTerminaFalha) {
+  const struct {
+    sim::TSimPareamento pareamento;
+    const char* erro;
+  } casos[] = {
+      {sim::TSimPareamento::Recusa, "Ex - Ao conectar BT: O pareamento com o device BT-00005 foi recusado."},
+      {sim::TSimPareamento::SemResposta, "Ex - Ao conectar BT: O pareamento com o device BT-00005 não foi concluído"},
+  };
+  for (const auto& k : casos) {
+    SCOPED_TRACE(k.erro);
+    resultados.clear();
+    auto d = Disp("BT-00005", false);
+    d.Pareamento = k.pareamento;
+    dispositivosBT = {d, Disp("BT-00006", false)};
+    Lembra("BLUETOOTH", "", "");
+    const int mostradas = listaMostrada.size();
+    c->Conecta();
+    ConcluiDescoberta();
+    ASSERT_TRUE(Ate([&] { return listaMostrada.size() == mostradas + 1; }));
+    eventosLista.FEventSelected("BT-00005");
+    EXPECT_FALSE(Resultado());
+    EXPECT_TRUE(c->LastError().startsWith(U(k.erro))) << c->LastError().toStdString();
+    EsperaFalhaLimpa();
+  }
 }
 
 TEST_F(Conexao, FecharAListaCancela) {
