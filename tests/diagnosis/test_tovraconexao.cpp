@@ -198,6 +198,16 @@ TEST_F(Conexao, PortaLembradaConectaGravaConfiguracaoEInformacoes) {
   EXPECT_FALSE(TDialogos::StatusVisivel());  // closed with the result
 }
 
+TEST_F(Conexao, ModoDeTesteApareceNasInformacoes) {
+  QDir().mkpath(Base() + "homolog");
+  Pastas::Inicializa();
+  ASSERT_TRUE(Pastas::ModoTeste());
+  c->Conecta();
+  ASSERT_TRUE(Resultado());
+  ASSERT_FALSE(TDebug::Info().isEmpty());
+  EXPECT_EQ(TDebug::Info().last(), U("Rodando: Em Homologação"));
+}
+
 TEST_F(Conexao, PortaLembradaSumiuProcuraNasOutras) {
   Lembra("USB", "/dev/ttyUSB0");
   portas = {"/dev/ttyACM3"};
