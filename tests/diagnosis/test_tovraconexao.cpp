@@ -182,16 +182,15 @@ TEST_F(Conexao, PortaLembradaConectaGravaConfiguracaoEInformacoes) {
   ASSERT_NE(c->Diag(), nullptr);
   EXPECT_EQ(DiagVexlin(), c->Diag());
   EXPECT_TRUE(c->Diag()->Vexlin().Conectado());
+#ifdef NDEBUG
+  const QString compilacao = U("Compilação: Release");
+#else
+  const QString compilacao = U("Compilação: Debug");
+#endif
   EXPECT_EQ(TDebug::Info(),
             (QStringList{"NrSerie: 5000001", "SP: 3", "Firmware: " + InfoEquipamento().Firmware,
                          QString("Tovra: ") + TOVRA_VERSION_TEXT, "Tipo Equip: Quadrel2", U("Tipo Conexão: tcUSB"),
-                         "SO: LINUX",
-#ifdef NDEBUG
-                         U("Compilação: Release"),
-#else
-                         U("Compilação: Debug"),
-#endif
-                         U("Rodando: Versão Produção")}));
+                         "SO: LINUX", compilacao, U("Rodando: Versão Produção")}));
   EXPECT_FALSE(InfoEquipamento().Firmware.isEmpty());
   EXPECT_TRUE(dialogos.eventos.contains("status:" + TDialogos::TextoMensagem("LocalizandoEquipamento")));
   EXPECT_TRUE(dialogos.eventos.contains("status:" + TDialogos::TextoMensagem("VerificandoInfo")));
