@@ -5,20 +5,12 @@
 #include <QThread>
 
 #include "common/debug.h"
+#include "device/hexa.h"
 #include "device/bluetooth.h"
 
 namespace tovra {
 
 namespace {
-
-qint64 RelogioMonotonico() {
-  static QElapsedTimer t = [] {
-    QElapsedTimer e;
-    e.start();
-    return e;
-  }();
-  return t.elapsed();
-}
 
 // Sleeps ms in short steps, letting the event loop run meanwhile.
 void EsperaProcessando(int ms) {

@@ -203,6 +203,15 @@ HexaString TextoToHexa(const QString& s) {
   return r;
 }
 
+qint64 RelogioMonotonico() {
+  static QElapsedTimer t = [] {
+    QElapsedTimer e;
+    e.start();
+    return e;
+  }();
+  return t.elapsed();
+}
+
 void AguardaMs(int ms) {
   QElapsedTimer t;
   t.start();

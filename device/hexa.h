@@ -35,5 +35,7 @@ HexaString Word16(qint64 v);
 HexaString TextoToHexa(const QString& s);
 // Waits ms milliseconds in 1 ms sleeps, measured with the monotonic tick counter.
 void AguardaMs(int ms);
+// Milliseconds of the monotonic tick counter since its first reading in this process.
+qint64 RelogioMonotonico();
 
 }  // namespace tovra

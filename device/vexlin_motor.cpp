@@ -2,20 +2,10 @@
 #include <QElapsedTimer>
 
 #include "common/debug.h"
+#include "device/hexa.h"
 #include "device/vexlin.h"
 
 namespace tovra {
-
-namespace {
-qint64 RelogioMonotonico() {
-  static QElapsedTimer t = [] {
-    QElapsedTimer e;
-    e.start();
-    return e;
-  }();
-  return t.elapsed();
-}
-}  // namespace
 
 TClass_Vexlin::TClass_Vexlin(const QString& _Path, std::unique_ptr<ITransporteVexlin> _Transporte)
     : Relogio(&RelogioMonotonico), FPath(_Path) {
