@@ -123,6 +123,21 @@ TEST_F(DialogosTest, AHandlerMayOpenTheNextMessage) {
   EXPECT_EQ(segunda, 1);
 }
 
+TEST_F(DialogosTest, AScriptedPresenterAnswersInOrder) {
+  g.respostas = {kResultadoCancel, kResultadoOk, 2};
+  QList<int> vistas;
+  QString codigo;
+  TDialogos::PerguntaShow("Informacao", "ExisteAtualizacao", [&](int r) { vistas << r; });
+  TDialogos::PerguntaShow("Informacao", "ExisteAtualizacao", [&](int r) { vistas << r; });
+  TDialogos::MensagemPersonShow("Informacao", "ExisteAtualizacao", "Sim", "S", "Nao", "N",
+                                [&](int, const QString& c) { codigo = c; });
+  EXPECT_EQ(vistas, (QList<int>{2, 1}));
+  EXPECT_EQ(codigo, "N");
+  EXPECT_FALSE(TDialogos::MensagemVisivel());
+  TDialogos::MensagemShow("Falha", "Aguarde");  // the script is used up: it stays open
+  EXPECT_TRUE(TDialogos::MensagemVisivel());
+}
+
 TEST_F(DialogosTest, CustomButtons) {
   QString codigo;
   int r = 0;
