@@ -95,17 +95,25 @@ void MsgAdicional(TFalhaResolvida& r, const TClassFalha& f, const TTextosFalha& 
 
 }  // namespace
 
+namespace {
+// A fault found in the catalogue: its code and description, the additional
+// message where the kind carries one, and the status.
+TFalhaResolvida Encontrada(const TClassFalhaDTB& c, const TClassFalha& f, const TTextosFalha& t, bool comMsg) {
+  TFalhaResolvida r;
+  r.catalogo = &c;
+  r.codigo = c.FFalhaPC;
+  r.descricao = c.FDescricao;
+  if (comMsg) MsgAdicional(r, f, t);
+  Status(r, f.StatusID(), t);
+  return r;
+}
+}  // namespace
+
 TFalhaResolvida ResolveFalha(const TClassFalha& f, TListaFalhasDTB& catalogo, const TTextosFalha& t) {
   switch (f.FTipoFalha) {
     case TTipoFalha::tfOldConhecido: {
       const TClassFalhaDTB* c = catalogo.GetFalhaByScannerID(f.ID());
-      if (!c) return NaoEncontrada(f, t);
-      TFalhaResolvida r;
-      r.catalogo = c;
-      r.codigo = c->FFalhaPC;
-      r.descricao = c->FDescricao;
-      Status(r, f.StatusID(), t);
-      return r;
+      return c ? Encontrada(*c, f, t, false) : NaoEncontrada(f, t);
     }
     case TTipoFalha::tfGenerico: {
       if (f.CodReservado()) {
@@ -115,27 +123,13 @@ TFalhaResolvida ResolveFalha(const TClassFalha& f, TListaFalhasDTB& catalogo, co
         return r;
       }
       const TClassFalhaDTB* c = catalogo.GetFalhaByScannerID(f.ID());
-      if (!c) return NaoEncontrada(f, t);
-      TFalhaResolvida r;
-      r.catalogo = c;
-      r.codigo = c->FFalhaPC;
-      r.descricao = c->FDescricao;
-      MsgAdicional(r, f, t);
-      Status(r, f.StatusID(), t);
-      return r;
+      return c ? Encontrada(*c, f, t, true) : NaoEncontrada(f, t);
     }
     case TTipoFalha::tfOldReservado: return NaoEncontrada(f, t);
     case TTipoFalha::tfNew:
     case TTipoFalha::tfNewMsgAdicExt: {
       const TClassFalhaDTB* c = catalogo.GetFalhaByHexa(SemZerosAEsquerda(SemEspacos(f.FFalhaHexa)));
-      if (!c) return NaoEncontrada(f, t);
-      TFalhaResolvida r;
-      r.catalogo = c;
-      r.codigo = c->FFalhaPC;
-      r.descricao = c->FDescricao;
-      MsgAdicional(r, f, t);
-      Status(r, f.StatusID(), t);
-      return r;
+      return c ? Encontrada(*c, f, t, true) : NaoEncontrada(f, t);
     }
   }
   return NaoEncontrada(f, t);
